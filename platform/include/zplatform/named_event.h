@@ -1,0 +1,46 @@
+// Named events shared between modules and processes, with the semantics of Windows events: manual or
+// automatic reset, set, reset, wait with a time-out; opening an event that nobody created fails.
+//
+// Windows: CreateEventA / OpenEventA(SYNCHRONIZE) / SetEvent / ResetEvent / WaitForSingleObject.
+// POSIX: a small shared-memory object "/zorvanl.<name>" (characters '\' and '/' of the name become '_')
+// holding a process-shared robust mutex, a condition variable, the signalled state and a count of
+// open handles; the last handle to close removes the object, as Windows removes an event. Within one
+// process every handle of a name shares one mapping.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace zplatform {
+
+enum class WaitResult { Signaled, Timeout, Failed };
+
+class NamedEvent {
+ public:
+    static constexpr std::chrono::milliseconds kInfinite = std::chrono::milliseconds::max();
+
+    // Creates the event, or opens it when it exists already (its state is then kept).
+    // Returns nullptr on failure.
+    static std::unique_ptr<NamedEvent> create(const std::string& name, bool manualReset, bool initiallySet);
+    // Opens an existing event with the right to wait only (set and reset are not used on it).
+    // Returns nullptr when no event of that name exists.
+    static std::unique_ptr<NamedEvent> openForWait(const std::string& name);
+
+    ~NamedEvent();
+    NamedEvent(const NamedEvent&) = delete;
+    NamedEvent& operator=(const NamedEvent&) = delete;
+
+    void set();
+    void reset();
+    // Waits until the event is set; an automatic-reset event is cleared by the wait that takes it.
+    WaitResult wait(std::chrono::milliseconds timeout = kInfinite);
+
+    struct Impl;
+
+ private:
+    explicit NamedEvent(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zplatform

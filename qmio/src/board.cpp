@@ -1,0 +1,110 @@
+#include "board.h"
+
+#include <algorithm>
+
+#include "zplatform/registry.h"
+
+namespace qmio {
+namespace {
+
+constexpr std::uint32_t kBeyondWindow = 0xFFFFFFFF;    // a read outside the window: nobody answers
+constexpr std::int64_t kDmaPhysicalBase = 0x10000000;  // bus addresses of the DMA buffers start here
+constexpr std::uint32_t kDmaPhysicalAlign = 0x10000;
+
+}  // namespace
+
+Board::Board(BoardConfig config) : config_(std::move(config)) {
+    populateBoard(*this);
+    reset();
+}
+
+Board::~Board() = default;
+
+void Board::reset() {
+    for (auto& device : devices_)
+        device->reset();
+}
+
+void Board::mapRead(zorvan::reg::Reg r, BoardDevice* device) {
+    readers_.at(r.index).push_back(device);
+}
+
+void Board::mapWrite(zorvan::reg::Reg r, BoardDevice* device) {
+    writers_.at(r.index).push_back(device);
+}
+
+std::uint32_t Board::read(std::uint32_t index) {
+    std::lock_guard lock(mutex_);
+    std::uint32_t value = kBeyondWindow;
+    if (index < kWindowWords) {
+        value = 0;
+        for (BoardDevice* device : readers_[index])
+            value |= device->read(index);
+    }
+    record(index, value, false);
+    return value;
+}
+
+void Board::write(std::uint32_t index, std::uint32_t value) {
+    std::lock_guard lock(mutex_);
+    record(index, value, true);
+    if (index >= kWindowWords) return;
+    for (BoardDevice* device : writers_[index])
+        device->write(index, value);
+}
+
+void Board::record(std::uint32_t index, std::uint32_t value, bool write) {
+    if (!logging_) return;
+    if (logCount_ < logCapacity_)
+        log_.push_back({index, value, static_cast<std::uint8_t>(write ? 1 : 0), {}});
+    ++logCount_;
+}
+
+void Board::logRegisters(bool on, std::size_t capacity) {
+    std::lock_guard lock(mutex_);
+    logging_ = on;
+    if (on) {
+        log_.clear();
+        log_.reserve(std::min<std::size_t>(capacity, 1 << 20));
+        logCapacity_ = capacity;
+        logCount_ = 0;
+    }
+}
+
+std::size_t Board::readLog(std::size_t first, QmioTestAccess* out, std::size_t max) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; i < max && first + i < log_.size(); ++i)
+        out[i] = log_[first + i];
+    return logCount_;
+}
+
+void Board::mapDmaBuffers(TMapMemData& table) {
+    if (dmaTable_.empty()) {
+        const auto parameters = zplatform::registry::readDriverBufferParameters();
+        const unsigned count = config_.dmaBuffers
+                                   ? config_.dmaBuffers
+                                   : static_cast<unsigned>(std::max(1, parameters.buffersPerChannel));
+        const std::uint32_t length =
+            config_.dmaBufferLength ? config_.dmaBufferLength : parameters.bufferLength;
+        const std::int64_t stride =
+            (std::int64_t{length} + kDmaPhysicalAlign - 1) / kDmaPhysicalAlign * kDmaPhysicalAlign;
+        for (unsigned i = 0; i < count; ++i) {
+            dmaMemory_.push_back(std::make_unique<std::uint8_t[]>(length));  // zero-filled
+            TMemBuffer buffer{};
+            buffer.Size = length;
+            buffer.UserVA = dmaMemory_.back().get();
+            buffer.MemoryPA = kDmaPhysicalBase + stride * i;
+            dmaTable_.push_back(buffer);
+        }
+    }
+    table = TMapMemData{};
+    table.Count = static_cast<std::uint32_t>(dmaTable_.size());
+    table.Buffers = dmaTable_.data();
+}
+
+void Board::unmapDmaBuffers() {
+    dmaTable_.clear();
+    dmaMemory_.clear();
+}
+
+}  // namespace qmio

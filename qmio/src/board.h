@@ -1,0 +1,107 @@
+// The emulated board: its register window, the devices behind it, its DMA buffers and interrupt block.
+// Every trapped register access passes one dispatch point, under the board's lock, to the devices that
+// own the register: a write reaches every device mapped for writing at that index, a read answers the
+// OR of the contributions of the devices mapped for reading. A register nobody reads answers 0; a write
+// nobody takes is ignored (and logged like every access).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <typeindex>
+#include <unordered_map>
+#include <vector>
+
+#include "QmbusApi.h"
+#include "ZorvanLRegisters.h"
+#include "board_device.h"
+#include "config.h"
+#include "qmio/qmio_test.h"
+
+namespace qmio {
+
+inline constexpr std::uint32_t kWindowWords = 1024;  // 4 KiB register window
+inline constexpr std::uint32_t kInterruptBlockWords = 8;
+
+class Board {
+ public:
+    explicit Board(BoardConfig config);
+    ~Board();
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
+
+    const BoardConfig& config() const { return config_; }
+
+    // Trapped register accesses (they take the board's lock).
+    std::uint32_t read(std::uint32_t index);
+    void write(std::uint32_t index, std::uint32_t value);
+
+    // Wiring, used by the devices while the board is built.
+    void mapRead(zorvan::reg::Reg r, BoardDevice* device);
+    void mapWrite(zorvan::reg::Reg r, BoardDevice* device);
+
+    // The device of type T (every board has exactly one of each kind).
+    template <typename T>
+    T& device() {
+        return *static_cast<T*>(devicesByType_.at(std::type_index(typeid(T))));
+    }
+    template <typename T, typename... Args>
+    T& addDevice(Args&&... args) {
+        auto owned = std::make_unique<T>(std::forward<Args>(args)...);
+        T& device = *owned;
+        devicesByType_[std::type_index(typeid(T))] = &device;
+        devices_.push_back(std::move(owned));
+        return device;
+    }
+
+    // The board's lock: held by every trapped access and by every inspection from outside.
+    std::mutex& mutex() { return mutex_; }
+
+    // Register window memory (the UserVA the driver maps; plain accesses land here when untrapped).
+    std::uint32_t* window() { return window_.data(); }
+
+    // DMA buffers, allocated when the driver maps them.
+    void mapDmaBuffers(TMapMemData& table);
+    void unmapDmaBuffers();
+    bool dmaMapped() const { return !dmaTable_.empty(); }
+    std::vector<TMemBuffer>& dmaTable() { return dmaTable_; }
+    // Interrupt block: word 1 counts the buffers the board has played.
+    std::uint32_t* interruptBlock() { return interruptBlock_.data(); }
+
+    // Register log for tests.
+    void logRegisters(bool on, std::size_t capacity);
+    std::size_t readLog(std::size_t first, QmioTestAccess* out, std::size_t max);
+
+    // Faults injected by tests or the configuration.
+    BoardConfig& faults() { return config_; }
+
+    // Powers every device on again.
+    void reset();
+
+ private:
+    void record(std::uint32_t index, std::uint32_t value, bool write);
+
+    BoardConfig config_;
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<BoardDevice>> devices_;
+    std::unordered_map<std::type_index, BoardDevice*> devicesByType_;
+    std::array<std::vector<BoardDevice*>, kWindowWords> readers_{};
+    std::array<std::vector<BoardDevice*>, kWindowWords> writers_{};
+    std::vector<std::uint32_t> window_ = std::vector<std::uint32_t>(kWindowWords, 0);
+
+    std::vector<std::unique_ptr<std::uint8_t[]>> dmaMemory_;
+    std::vector<TMemBuffer> dmaTable_;
+    alignas(8) std::array<std::uint32_t, kInterruptBlockWords> interruptBlock_{};
+
+    bool logging_ = false;
+    std::size_t logCapacity_ = 0;
+    std::size_t logCount_ = 0;
+    std::vector<QmioTestAccess> log_;
+};
+
+// Builds the board's devices and wires them to their registers.
+void populateBoard(Board& board);
+
+}  // namespace qmio
