@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test: the normal build, the library, emulator and
+# program tests again under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under
+# ThreadSanitizer, the Windows cross build of the library, the emulator and the platform layer, and
+# the formatting check.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+step() { printf '\n==== %s\n' "$*"; }
+
+install_missing
+
+step "Build and test"
+build build
+(cd "$ROOT/build" && ctest --output-on-failure)
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer"
+build build-asan -DCMAKE_BUILD_TYPE=Debug -DZORVANL_SANITIZE=address,undefined -DZORVANL_BUILD_TOOLS=OFF
+(cd "$ROOT/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure -LE firmware)
+
+step "ThreadSanitizer (threaded code)"
+build build-tsan -DCMAKE_BUILD_TYPE=Debug -DZORVANL_SANITIZE=thread -DZORVANL_BUILD_TOOLS=OFF
+(cd "$ROOT/build-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    ctest --output-on-failure -L threaded)
+
+step "Windows cross build (MinGW-w64)"
+build build-win -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DZORVANL_BUILD_TESTS=OFF -DZORVANL_BUILD_TOOLS=OFF
+
+step "Formatting"
+cd "$ROOT"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+step "All tests passed"
