@@ -13,8 +13,9 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(IniFile, NamesCompareWithoutCaseAndTheFirstKeyWins) {
-    const auto ini = IniFile::parse("; comment\n[Board0]\n Serial = 0x10 \nSERIAL=5\n[board0]\nName=x = y\n"
-                                    "# another\n[Other]\nTemperature=41.75\nBad=12abc\n");
+    const auto ini = IniFile::parse(
+        "; comment\n[Board0]\n Serial = 0x10 \nSERIAL=5\n[board0]\nName=x = y\n"
+        "# another\n[Other]\nTemperature=41.75\nBad=12abc\n");
     EXPECT_EQ(ini.integer("BOARD0", "serial", 0), 16);
     EXPECT_EQ(ini.text("Board0", "name", ""), "x = y");
     EXPECT_DOUBLE_EQ(ini.number("other", "temperature", 0), 41.75);

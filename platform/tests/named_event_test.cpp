@@ -77,7 +77,8 @@ TEST(NamedEvent, AWaitingThreadWakesWhenAnotherSets) {
             if (event->wait(10s) == WaitResult::Signaled) ++woken;
     });
     for (int i = 0; i < 100; ++i) {
-        while (woken.load() < i) std::this_thread::yield();
+        while (woken.load() < i)
+            std::this_thread::yield();
         event->set();
     }
     waiter.join();

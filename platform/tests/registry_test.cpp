@@ -12,7 +12,7 @@ namespace zplatform::registry {
 namespace {
 
 class RegistryTest : public ::testing::Test {
-protected:
+ protected:
     void SetUp() override {
         path_ = std::filesystem::temp_directory_path() / ("zvreg" + std::to_string(getpid()) + ".reg");
         setenv("ZORVANL_REGISTRY", path_.c_str(), 1);
@@ -27,16 +27,17 @@ protected:
 };
 
 TEST_F(RegistryTest, ValuesOfEveryKindAreReadInFileOrder) {
-    write("Windows Registry Editor Version 5.00\r\n\r\n"
-          "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus]\r\n"
-          "\"DisplayName\"=\"qmbus \\\"board\\\" driver\"\r\n"
-          "\"Start\"=dword:00000003\r\n"
-          "\"ImagePath\"=hex(2):5c,00,3f,00,00,00\r\n"
-          "\"Blob\"=hex:01,ab,\\\r\n  ff\r\n"
-          "\"Odd\"=hex(7):00,00\r\n"
-          "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\r\n"
-          "\"BuffersPerCH\"=dword:00000008\r\n"
-          "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Enum]\r\n");
+    write(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus]\r\n"
+        "\"DisplayName\"=\"qmbus \\\"board\\\" driver\"\r\n"
+        "\"Start\"=dword:00000003\r\n"
+        "\"ImagePath\"=hex(2):5c,00,3f,00,00,00\r\n"
+        "\"Blob\"=hex:01,ab,\\\r\n  ff\r\n"
+        "\"Odd\"=hex(7):00,00\r\n"
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\r\n"
+        "\"BuffersPerCH\"=dword:00000008\r\n"
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Enum]\r\n");
     const auto key = Key::openLocalMachine("system\\currentcontrolset\\services\\QMBUS");
     ASSERT_NE(key, nullptr);
     const auto values = key->values();
@@ -63,22 +64,25 @@ TEST_F(RegistryTest, DriverParametersDefaultToFourBuffersOfOneMebibyte) {
     auto parameters = readDriverBufferParameters();
     EXPECT_EQ(parameters.buffersPerChannel, 4);
     EXPECT_EQ(parameters.bufferLength, 0x100000u);
-    write("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\n"
-          "\"BuffersPerCH\"=dword:00000000\n\"CHBufferLENs\"=hex:00,00,00,00\n");
+    write(
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\n"
+        "\"BuffersPerCH\"=dword:00000000\n\"CHBufferLENs\"=hex:00,00,00,00\n");
     parameters = readDriverBufferParameters();
     EXPECT_EQ(parameters.buffersPerChannel, 4);
     EXPECT_EQ(parameters.bufferLength, 0x100000u);
 }
 
 TEST_F(RegistryTest, DriverParametersTakeTheFirstFourBytesLittleEndian) {
-    write("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\n"
-          "\"BuffersPerCH\"=dword:0000000c\n\"CHBufferLENs\"=hex:00,00,02,00,00,00,10,00\n");
+    write(
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\n"
+        "\"BuffersPerCH\"=dword:0000000c\n\"CHBufferLENs\"=hex:00,00,02,00,00,00,10,00\n");
     auto parameters = readDriverBufferParameters();
     EXPECT_EQ(parameters.buffersPerChannel, 12);
     EXPECT_EQ(parameters.bufferLength, 0x20000u);
     // Fewer than four bytes: the missing ones count as zero.
-    write("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\n"
-          "\"CHBufferLENs\"=hex:00,80\n");
+    write(
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\n"
+        "\"CHBufferLENs\"=hex:00,80\n");
     parameters = readDriverBufferParameters();
     EXPECT_EQ(parameters.bufferLength, 0x8000u);
 }
