@@ -1,0 +1,147 @@
+// The streaming engine: a source file larger than the board's RAM reaches the board through the
+// driver's DMA ring, repeated without end. The output thread (THWOutput) fills the whole ring before the
+// master starts and then, on every signal of the driver, as many buffers as the board has played. Files
+// above 100 MiB are kept in two 50 MiB data buffers that the reading thread (TReadThread) refills;
+// smaller files are read once into one data buffer.
+//
+// What the board plays is the file repeated, byte for byte, with no gap, repeat or reordering of the
+// data the program sends:
+// - the output thread waits for a data buffer the reading thread has not refilled yet instead of
+//   sending its old bytes again (it checks for a stop every 100 ms while it waits);
+// - when the board has overtaken the ring (the interrupt count advanced by the ring's size or more
+//   since the last pass), nothing is written in that pass and writing resumes at the board's position
+//   with the next bytes of the file: the board has replayed old buffers, the program skips no data;
+// - the interrupt count is a 32-bit counter of the driver; it is followed across its wrap at 2^32;
+//   while the driver has not yet handed out its interrupt block, the count is taken as unchanged;
+// - the ring never uses more buffers, or longer ones, than the driver mapped;
+// - file positions and sizes are 64-bit; a file that cannot be opened, is empty or shrinks while it is
+//   streamed is reported, and a short read wraps to the file's start so the sequence stays the file's.
+//
+// Thread-end events and the hand-over event are named as the board's software has always named them,
+// with the process id appended, so that two programs driving two boards never share them.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "worker_thread.h"
+#include "zplatform/named_event.h"
+
+class TZorvanHWClass;
+class TDataStream;
+
+// Files above this size are streamed from two data buffers by a reading thread.
+inline constexpr std::uint64_t kReadThreadThreshold = 0x6400000;  // 100 MiB
+inline constexpr std::uint32_t kReadThreadBufferSize = 0x3200000;  // 50 MiB
+
+struct TDataBuffer {
+    std::unique_ptr<std::uint8_t[]> Data;
+    std::uint32_t Size = 0;
+    // 1: used up, waiting to be filled; 0: holds data not yet copied out. Written with release and read
+    // with acquire: the flag hands the buffer's bytes from one thread to the other.
+    std::atomic<std::uint8_t> Empty{1};
+};
+
+// Display counters of the service window, written by the output thread.
+struct TStreamCounters {
+    std::atomic<std::int64_t> CtrlOldIRQCount{0};  // interrupt count when the output thread began
+    std::atomic<std::int64_t> CtrlIRQCount{0};     // interrupt count last seen
+    std::atomic<std::uint64_t> CtrlByteTX{0};      // bytes copied into driver buffers since the start
+    std::atomic<std::uint64_t> Overruns{0};        // passes in which the board had overtaken the ring
+};
+
+class THWOutput final : public TWorkerThread {
+public:
+    // Builds the thread suspended and opens the driver's event "Global\qmbus<slot>evnt0" for waiting.
+    // When it cannot be opened: an error box, and the thread ends at once once resumed.
+    explicit THWOutput(TDataStream& stream);
+    ~THWOutput() override { Finish(); }
+
+    std::atomic<bool> IsInited{false};  // the first filling of the ring is done
+
+private:
+    void Execute() override;
+    void OnTerminate() override;
+    // Driver buffer c from the data buffers; false when a stop came while waiting for data.
+    bool FillDriverBuffer(std::uint32_t c);
+    bool WaitForData(TDataBuffer& buffer);
+    std::int64_t InterruptCount();
+
+    TDataStream& stream_;
+    std::unique_ptr<zplatform::NamedEvent> hEventUioma;
+    std::uint32_t CopyedLength = 0;  // bytes of the current data buffer already copied out
+    std::uint8_t* lpData = nullptr;
+    std::uint32_t dwLength = 0;
+    std::uint8_t* BuffPtr = nullptr;
+    std::uint8_t CurBuffNum = 0;
+    std::int64_t lastCount_ = 0;  // for following the 32-bit count across its wrap
+};
+
+class TReadThread final : public TWorkerThread {
+public:
+    // Builds the thread suspended and creates the hand-over event "hEventEmptyBuff".
+    TReadThread(TDataStream& stream, std::string FileName);
+    ~TReadThread() override { Finish(); }
+
+    std::atomic<bool> IsInited{false};  // both data buffers hold their first data
+
+private:
+    void Execute() override;
+    void OnTerminate() override;
+    void FillBuffer(TDataBuffer& buffer);
+
+    TDataStream& stream_;
+    std::ifstream Stream;
+    std::string InFileName;
+    std::uint8_t LastBuff = 0;
+    std::int64_t FSize = 0;
+    std::int64_t CopyedLength = 0;  // bytes of the file read in the current pass
+};
+
+// The streaming state of one main window: data buffers, threads, their events and counters.
+class TDataStream {
+public:
+    explicit TDataStream(TZorvanHWClass& hw);  // creates the two thread-end events (set)
+    ~TDataStream();                             // stops the threads
+
+    // Reads the source file into the data buffers (or starts the reading thread) and starts the output
+    // thread, which fills the whole ring; the start sequence starts the master afterwards.
+    void StartDataThreads();
+    // Stops both threads (each stop takes effect within about 100 ms) and frees the data buffers.
+    void StopDataThreads();
+
+    std::uint64_t FileSize = 0;  // size of the file being streamed
+    TStreamCounters Counters;
+
+private:
+    friend class THWOutput;
+    friend class TReadThread;
+
+    template <typename Thread>
+    void WaitUntilInited(Thread& thread, const char* timeoutMessage);
+    void NotifyFilled();
+    void ReleaseThreads();
+
+    TZorvanHWClass& hw_;
+    TDataBuffer DataBuffers[2];
+    std::uint8_t DataBufferCount = 0;
+    std::uint8_t RingBuffers = 0;  // driver buffers of this run
+    std::atomic<bool> HWOutputStopped{true};
+    std::atomic<bool> ReadThreadStopped{true};
+    std::unique_ptr<zplatform::NamedEvent> hEventHWOutputThread;
+    std::unique_ptr<zplatform::NamedEvent> hEventReadThread;
+    std::shared_ptr<zplatform::NamedEvent> hEventEmptyBuff;
+    std::unique_ptr<THWOutput> HWOutput;
+    std::unique_ptr<TReadThread> ReadThread;
+    // The reading thread's signal back to the output thread when it has refilled a buffer.
+    std::mutex fillMutex_;
+    std::condition_variable filled_;
+};
+
+// The per-buffer log lines of the output thread are written while this is on.
+extern std::atomic<bool> BuffersLogging;
