@@ -150,23 +150,35 @@ ZORVANL_API int32_t Write_TI(uint8_t dev, double clock);
 
 /* ---- Carrier and output chain ------------------------------------------------------------------- */
 
-/* Programs the AD9786 converter. @return 0; -20 FPGA not configured, -21 read-back mismatch or busy
- * time-out, -2. */
+/* Programs the AD9786 converter: reset pulse, wait for its busy bit (up to 1000 status reads), then
+ * registers 0x00, 0x01, 0x02, 0x03 (0x20 + the converter mode of the last IF carrier) and 0x05, each
+ * read back. All five are written even after a time-out or a mismatch.
+ * @return 0; -20 FPGA not configured, -21 read-back mismatch or busy time-out, -2. */
 ZORVANL_API int32_t Write_AD9786(uint8_t dev);
 
-/* Sets the carrier (MHz): below 600 the IF path (and the converter), from 600 the L band with the
- * local oscillator and its correction. Also stops a running sweep. @return 0; -20, -21, -2. */
+/* Sets the carrier (MHz): below 600 the IF path (converter mode and Write_AD9786), from 600 the L band
+ * with the local oscillator on the 10 MHz grid and its correction word. Also stops a running sweep.
+ * The correction is interpolated from the board's table of records for 700, 800, ... 2200 MHz; for an
+ * oscillator outside 700-2200 MHz the nearest end record (700 or 2200 MHz) is used unchanged.
+ * Frequency words are kept modulo 2^32 as the 32-bit registers hold them.
+ * @return 0; -20, -21, -2; -1 for a carrier that is not a finite number (nothing is written). */
 ZORVANL_API int32_t Write_VN(uint8_t dev, double carrier);
 
-/* Sets attenuator H / L to *dB (0-31.5 in 0.5 dB steps) and writes back the value set. @return 0; -2. */
+/* Sets attenuator H / L to *dB in 0.5 dB steps (halves rounded away from zero) and writes back the value
+ * set. Requests outside the attenuator's 0-31.5 dB are held at the nearer end (so -3 sets 0 dB, 40 sets
+ * 31.5 dB), and *dB always reports what the attenuator holds.
+ * @return 0; -2; -1 for a null dB or a NaN (nothing written, *dB unchanged). */
 ZORVANL_API int32_t Write_Att_H(uint8_t dev, double* dB);
 ZORVANL_API int32_t Write_Att_L(uint8_t dev, double* dB);
 
-/* kind 0 off, 1 noise at `level` dB, 2 sine interferer at `level` dB and offset `freq` kHz.
- * Call before Write_TI. @return 0; -2. */
+/* kind 0 off, 1 noise at `level` dB, 2 sine interferer at `level` dB and offset `freq` kHz; any other
+ * kind writes nothing. Call before Write_TI (noise sets the coarse step it uses).
+ * @return 0; -2; -1 when kind 1 or 2 gets a level (or kind 2 a freq) that is not finite (nothing written). */
 ZORVANL_API int32_t WriteNoise(uint8_t dev, uint8_t kind, double level, double freq);
 
-/* Carrier sweep: enable, dwell and increment of the carrier word. @return 0; -2. */
+/* Carrier sweep: one pass of 65536 steps of `increment` (signed, carrier-word units), each `dwell` ticks
+ * of the sample clock / 16, started when enable is not 0; enable 0 switches the sweep off.
+ * Bit 31 of register 0x100 reads set once the pass has ended. @return 0; -2. */
 ZORVANL_API int32_t WriteSwp(uint8_t dev, uint8_t enable, int32_t dwell, uint16_t increment);
 
 /* ---- Modulator tables --------------------------------------------------------------------------- */
@@ -207,18 +219,24 @@ ZORVANL_API int32_t Load_RAM_CEOQPSK(uint8_t dev);
 
 /* ---- Data path and master control --------------------------------------------------------------- */
 
-/* Loads the file at fileName into the board's source RAM: 16-bit little-endian words, or with
- * bitText one character per bit ("1" a one). @return 0; -6, -25, -2. */
+/* Loads the file at fileName into the board's source RAM: 16-bit little-endian words at the addresses
+ * -n .. -1 (an odd last byte is ignored), or with bitText one character per bit ("1" a one, anything
+ * else a zero). The size is not checked against the RAM; a failure during the writes leaves the RAM
+ * partly loaded. @return 0; -6 file missing, a directory or not openable, -25 not read whole (the path
+ * is then in GetLastErrorInfo, nothing written), -2; -1 for a null fileName. */
 ZORVANL_API int32_t Load_RAM(uint8_t dev, const char* fileName, uint8_t bitText);
 
-/* Describes the first `buffers` DMA buffers (Size and MemoryPA) to the board and starts its master.
- * @return 0; -2. */
+/* Describes the first `buffers` DMA buffers (Size and MemoryPA of the records in the table) to the board
+ * and starts its master; 0 buffers writes only the two control words.
+ * @return 0; -2; -1 when `buffers` exceeds the number of DMA buffers the driver mapped (nothing is
+ *         written: there are no records to describe the others with). */
 ZORVANL_API int32_t StartMaster(uint8_t dev, uint8_t buffers);
 
 /* Stops the board's master. @return 0; -2. */
 ZORVANL_API int32_t StopMaster(uint8_t dev);
 
-/* Bit and byte order (0/1 each) and the length of the RAM source loaded last. @return 0; -2. */
+/* Bit and byte order and the length of the RAM source loaded last. Each order is one bit: any non-zero
+ * value counts as 1. @return 0; -2. */
 ZORVANL_API int32_t SetPackingOrder(uint8_t dev, uint8_t bitOrder, uint8_t byteOrder);
 
 /* Fetches the interrupt record from the I/O access layer. Makes no register access, so a streaming

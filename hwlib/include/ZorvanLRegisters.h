@@ -41,6 +41,8 @@ inline constexpr Field kDescribeCount{0, 8};
 inline constexpr std::uint32_t kStart = 0x60000000;
 inline constexpr std::uint32_t kStop = 0;
 inline constexpr std::uint32_t kAddressValid = bit(0);  // set in every DMA_ADDR word
+inline constexpr Field kCommand{24, 8};                 // 0x04 describe, 0x60 start, 0 stop
+inline constexpr unsigned kDescriptors = 256;           // DMA_INDEX 0-255
 }  // namespace master
 
 // ---- FPGA configuration ---------------------------------------------------------------------------
@@ -75,6 +77,10 @@ inline constexpr Field kNegatedLength{0, 28};  // -ramLength modulo 2^28
 inline constexpr Field kBitOrder{30, 1};
 inline constexpr Field kByteOrder{31, 1};
 }  // namespace play
+namespace ram {
+inline constexpr std::uint32_t kWords = 0x80000;           // 1 MiB of 16-bit words
+inline constexpr std::uint32_t kWordsVersion2 = 0x100000;  // 2 MiB on hardware version 2
+}  // namespace ram
 
 // ---- Modulator ------------------------------------------------------------------------------------
 inline constexpr Reg PUNCT{0x111};        // write: puncturing pattern word
@@ -149,12 +155,16 @@ inline constexpr std::uint32_t kEnable = 0x01000000;
 inline constexpr Field kIncrement{0, 16};
 inline constexpr Field kNegatedDwell{16, 16};
 inline constexpr std::uint32_t kCarrierDefaultStep = 0xF;  // SWEEP_STEP written by every carrier set
+inline constexpr std::uint32_t kStepsPerPass = 65536;
+inline constexpr unsigned kClockDivider = 16;  // the sweep clock is the sample clock / 16
 }  // namespace sweep
 namespace noise {
 inline constexpr std::uint32_t kOff = 0x8000;
 inline constexpr std::uint32_t kSineEnable = 0x80000000;
 inline constexpr Field kSineWord{0, 30};
 inline constexpr Field kAmplitude{0, 10};
+inline constexpr std::uint32_t kMaxAmplitude = 1023;
+inline constexpr double kFullScale = 1024.0;  // amplitude of 0 dB
 }  // namespace noise
 
 // ---- Output chain ---------------------------------------------------------------------------------
@@ -165,7 +175,72 @@ inline constexpr Reg DAC_SDIO{0x1B2};    // write: converter serial data (bit 0)
 inline constexpr Reg RF_CORR{0x1C0};     // write: L-band correction bytes c0..c3; 8 enables the post filter
 namespace rf_corr {
 inline constexpr std::uint32_t kPostFilterOn = 8;
-}
+// L-band correction: four signed bytes c0 (bits 7-0) .. c3 (bits 31-24).
+inline constexpr Field kByte[4] = {{0, 8}, {8, 8}, {16, 8}, {24, 8}};
+}  // namespace rf_corr
+
+// Step attenuators H and L: a 6-bit code (0.5 dB per step, 0-31.5 dB) shifted in most significant bit
+// first on the DATA register, latched by a write to the LOAD register.
+namespace attenuator {
+inline constexpr unsigned kCodeBits = 6;
+inline constexpr std::uint32_t kMaxCode = 63;
+inline constexpr double kStepDb = 0.5;
+inline constexpr double kMaxDb = kMaxCode * kStepDb;  // 31.5
+}  // namespace attenuator
+
+// AD9786 converter serial port: DAC_CS 1 selects it, 2 pulses its reset, 0 releases it; DAC_SDIO carries
+// one bit per write (bit 0), most significant first: an instruction byte (bit 7 read, bits 6-0 register
+// address), then 8 data bits. During a read, each DAC_SDIO write clocks the next data bit out to bit 0
+// of a DATA_PORT read.
+namespace dac {
+inline constexpr std::uint32_t kRelease = 0;
+inline constexpr std::uint32_t kSelect = 1;
+inline constexpr std::uint32_t kResetPulse = 2;
+inline constexpr std::uint8_t kReadFlag = 0x80;
+inline constexpr Field kAddress{0, 7};
+inline constexpr unsigned kRegisters = 32;
+// Registers the library programs.
+inline constexpr std::uint8_t kControl = 0x00;
+inline constexpr std::uint8_t kInterpolation = 0x01;  // bits 7-6: 0x80 up to 122 MHz, 0x40 above
+inline constexpr std::uint8_t kDataControl = 0x02;
+inline constexpr std::uint8_t kModulation = 0x03;  // 0x20 + mode (0, 8 or 12)
+inline constexpr std::uint8_t kMixer = 0x05;
+inline constexpr std::uint8_t kStatus = 0x0F;  // bit 5 busy after a reset
+inline constexpr Field kInterpolationField{6, 2};
+inline constexpr Field kModeField{0, 4};
+inline constexpr std::uint8_t kModulationBase = 0x20;
+inline constexpr std::uint8_t kBusy = 0x20;
+inline constexpr std::uint8_t kInterpolationLowRate = 0x80;   // sample clock up to 122 MHz
+inline constexpr std::uint8_t kInterpolationHighRate = 0x40;  // above
+inline constexpr std::uint8_t kDataControlValue = 0x08;
+inline constexpr std::uint8_t kMixerValue = 0x70;
+// Converter modes: where the carrier lies relative to the NCO frequency f and the sample clock fs.
+inline constexpr std::uint8_t kModeDirect = 0;      // carrier = f
+inline constexpr std::uint8_t kModeFullImage = 8;   // carrier = fs - f
+inline constexpr std::uint8_t kModeHalfImage = 12;  // carrier = fs / 2 - f
+}  // namespace dac
+
+// L-band local-oscillator PLL: four 24-bit words shifted in most significant bit first on PLL_DATA,
+// each latched by a write of 0 to PLL_LOAD. Bits 1-0 of a word select its latch. The N word carries
+// B in bits 23-14 and A in bits 7-2; the LO runs at 2 MHz x (10 B + A), a 10 MHz grid.
+namespace pll {
+inline constexpr unsigned kWordBits = 24;
+inline constexpr Field kLatch{0, 2};
+inline constexpr std::uint32_t kLatchReference = 1;
+inline constexpr std::uint32_t kLatchCounter = 0;
+inline constexpr std::uint32_t kLatchFunction = 2;
+inline constexpr std::uint32_t kLatchInitialise = 3;
+inline constexpr std::uint32_t kReferenceWord = 0x104029;
+inline constexpr std::uint32_t kFunctionBase = 0x1802;
+inline constexpr std::uint32_t kFunctionVersion0 = 0x400;  // hardware version 0
+inline constexpr std::uint32_t kFunctionLater = 0x80;      // later versions
+inline constexpr std::uint32_t kInitialiseWord = 0x000383;
+inline constexpr Field kB{14, 10};
+inline constexpr Field kA{2, 6};
+inline constexpr double kStepMHz = 20.0;  // per B
+inline constexpr double kCountMHz = 2.0;  // per A (the phase detector's 2 MHz from the 10 MHz reference)
+inline constexpr double kGridMHz = 10.0;
+}  // namespace pll
 
 // ---- Serial interfaces and the I2C engine ---------------------------------------------------------
 // write: serial-interface control (1 synthesizer selected, 0 released, 4 synthesizer update strobe,
