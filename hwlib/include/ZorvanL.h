@@ -123,16 +123,17 @@ ZORVANL_API uint16_t _GetDACTuneValue(uint8_t dev);
 
 /* Chooses the firmware image for source mode `mode` (0-4), carrier (MHz) and symbol clock (kHz); writes
  * its bare file name into fileName (13 bytes suffice) and records the band and rate flags. Set the
- * modulation kind first. @return 0; -1 for a mode outside 0-4 (fileName then empty). */
+ * modulation kind first. @return 0; -1 for a mode outside 0-4 (fileName then empty, flags unchanged)
+ * or a null fileName. */
 ZORVANL_API int32_t SetModeGetFWFName(uint8_t dev, uint8_t mode, double carrier, double clock,
                                       char* fileName);
 
 /* Configures the FPGA from the bit file at path fileName with the RESET/DONE handshake.
- * @return 0; -6 file missing, -25 file not read whole, -23 DONE already high, -24 no RESET,
- *         -7 DONE low after configuration, -2. */
+ * @return 0; -6 file missing (or a directory), -25 file not read whole, -23 DONE already high,
+ *         -24 no RESET, -7 DONE low after configuration, -1 null fileName, -2. */
 ZORVANL_API int32_t FPGALoad(uint8_t dev, const char* fileName);
 
-/* Current sample frequency of the modulator, kHz. @return 0. */
+/* Current sample frequency of the modulator, kHz. @return 0; -1 for a null fs. */
 ZORVANL_API int32_t _GetFSample(uint8_t dev, double* fs);
 
 /* ---- Clock chain -------------------------------------------------------------------------------- */
@@ -145,7 +146,11 @@ ZORVANL_API int32_t LoadSynth(uint8_t dev);
 
 /* Sets the symbol clock (kHz): samples per symbol, divider, rate word, synthesizer, shaping filter
  * and interpolator. Call after FPGALoad, the modulation setters and WriteNoise.
- * @return 0 or the first error of the synthesizer or filter loads. */
+ * The clock divider is never 0: on the highest-rate IF images ("i_shi") it is 1 (RATE_DIV 0xFFFF and
+ * an interpolator of one step), and on the L-band images it is at least 1 even for a clock far above
+ * what the image was chosen for (a divider of 0 would stop the sample clock).
+ * @return 0 or the first error of the synthesizer or filter loads; -1 for a clock that is not a
+ *         positive number (nothing is written then). */
 ZORVANL_API int32_t Write_TI(uint8_t dev, double clock);
 
 /* ---- Carrier and output chain ------------------------------------------------------------------- */
@@ -189,18 +194,29 @@ ZORVANL_API void _SetModKind(uint8_t dev, uint8_t kind);
 ZORVANL_API void _SetFilterType(uint8_t dev, uint8_t type);
 ZORVANL_API void _SetSpectrInv(uint8_t dev, uint8_t inv);
 
-/* Loads the constellation of the stored kind from Firmware/Const. @return 0; -6, -25, -2. */
+/* Loads the constellation of the stored kind from Firmware/Const.
+ * Number files (constellations and filters) are white-space separated decimal numbers; reading stops
+ * at the first text that is not a number. Values beyond a table's capacity (512 integers for a
+ * constellation, 256 filter coefficients, 8192 post-filter coefficients) are ignored.
+ * @return 0; -6 file missing or not opened, -25 fewer than two integers (no point: nothing is
+ *         written), -2. The last-error text then holds the path. */
 ZORVANL_API int32_t LoadModulationRAM(uint8_t dev);
 
-/* Loads the shaping filter of the stored type and samples per symbol from Firmware/Filter.
- * @return 0; -6, -25, -2. */
+/* Loads the shaping filter of the stored type and samples per symbol from Firmware/Filter: 8 x samples
+ * per symbol coefficients (extra values are ignored), then FILTER_CTL.
+ * With filter type 0 (off) or one sample per symbol (_SetKVPS 0) there is no filter to load: no file is
+ * read and FILTER_CTL gets the control word without the filter, as Write_TI writes it then.
+ * @return 0; -6, -25 (the path in the last-error text), -1 for a filter type above 5 or a
+ *         samples-per-symbol exponent above 5 (no such file; nothing is written), -2. */
 ZORVANL_API int32_t Load_FIR(uint8_t dev);
 
-/* Loads the 8192-coefficient post filter from fileName (only on the "i_hi" images).
- * @return 0; -6, -25, -2. */
+/* Loads the 8192-coefficient post filter from fileName (only on the "i_hi" images; 0 at once on the
+ * others). @return 0; -6, -25, -1 null fileName, -2. */
 ZORVANL_API int32_t LoadFIRPF(uint8_t dev, const char* fileName);
 
-/* Loads the linear interpolator for the current divider. @return 0; -2. */
+/* Loads the linear interpolator for the current divider (nothing for a divider of 0). Each half of
+ * the interpolator holds 8192 entries: a larger divider loads its first 8192 of each half.
+ * @return 0; -2. */
 ZORVANL_API int32_t Load_FIR_Interp(uint8_t dev);
 
 /* ---- Channel coding and symbol mapping ---------------------------------------------------------- */

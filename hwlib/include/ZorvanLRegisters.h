@@ -57,6 +57,11 @@ inline constexpr std::uint32_t kConfigure = 0x1FF;  // configuration bytes follo
 inline constexpr std::uint32_t kStatusDone = bit(0);
 inline constexpr std::uint32_t kStatusReset = bit(1);
 inline constexpr std::uint32_t kSynthReadBack = bit(17);  // FPGA_CTL read
+// The control word's bits: bit 0 low holds PROG (the configuration is cleared while it is low), bit 8
+// routes DATA_PORT writes to the configuration port.
+inline constexpr std::uint32_t kControlProgReleased = bit(0);
+inline constexpr std::uint32_t kControlConfigure = bit(8);
+inline constexpr unsigned kTrailingClocks = 6;  // zero bytes after the image: the start-up clocks
 }  // namespace fpga
 
 inline constexpr Reg CTL_0C{0x00C};  // write: cleared at connect
@@ -104,6 +109,12 @@ namespace punct {
 inline constexpr Field kHeader{16, 9};
 inline constexpr Field kPosition{8, 2};
 inline constexpr Field kPattern{0, 8};
+inline constexpr unsigned kWords = 4;
+// The header: bit 8 enables puncturing; bits 7-4 are the number of pattern words (two coded bits
+// kept per word); bits 3-0 are the period in source bits minus 1. Rate = period / (2 x words).
+inline constexpr std::uint32_t kHeaderEnable = bit(8);
+inline constexpr Field kHeaderWords{4, 4};
+inline constexpr Field kHeaderPeriod{0, 4};
 }  // namespace punct
 namespace constellation {
 inline constexpr Field kShift{24, 8};
@@ -115,12 +126,18 @@ inline constexpr unsigned kEntries = 256;
 namespace coding {
 inline constexpr std::uint32_t kScrambler = 0x2;
 inline constexpr std::uint32_t k64Qam = 0x10000;
+inline constexpr Field kDifferential{0, 1};
+inline constexpr Field kCoder{8, 3};  // 0 off, 1 convolutional K=7 (punctured by PUNCT), 2 sequential,
+                                      // 3 convolutional K=8, 5 Manchester, 6 convolutional I/Q
+inline constexpr std::uint32_t kCoderConvolutional = 1;
+inline constexpr std::uint32_t kVariantI = bit(7);  // the "1/2I" variants
 }  // namespace coding
 namespace bitmap {
 inline constexpr Field kAddress{16, 12};
 inline constexpr Field kMapping{0, 6};
 inline constexpr unsigned kEntries = 4096;
 inline constexpr std::uint32_t kWideQamWord = 0x40000000;  // every write for 128QAM and 256QAM
+inline constexpr std::uint32_t kBypass = bit(30);          // the mapper passes the bits through unchanged
 }  // namespace bitmap
 namespace filter {
 inline constexpr std::uint32_t kBase = 0x400000;  // minus 2^interpShift * kSamplesStep
@@ -128,12 +145,16 @@ inline constexpr std::uint32_t kSamplesStep = 0x10000;
 inline constexpr std::uint32_t kOn = bit(0);
 inline constexpr std::uint32_t kOffset = bit(1);  // offset modulation (OQPSK, CE OQPSK)
 inline constexpr std::uint32_t kSpectrInv = bit(2);
+inline constexpr Field kSamples{16, 7};  // 0x40 - samples per symbol (0 stands for 64)
 }  // namespace filter
 namespace fir {
 inline constexpr Field kShift{24, 8};  // interpShift - 1
 inline constexpr Field kIndex{16, 8};
-inline constexpr std::uint32_t kStrobe = bit(15);
+inline constexpr std::uint32_t kStrobe = bit(15);  // a coefficient; without it the word closes the bank
 inline constexpr Field kCoefficient{0, 12};
+inline constexpr unsigned kBanks = 5;          // interpShift 1 to 5
+inline constexpr unsigned kMaxTaps = 256;      // 8 x 32 samples per symbol
+inline constexpr unsigned kTapsPerSample = 8;  // coefficients per sample of a symbol
 }  // namespace fir
 namespace ce {
 inline constexpr Field kIndex{16, 10};
@@ -144,7 +165,14 @@ namespace interp {
 inline constexpr Field kFalling{29, 1};
 inline constexpr Field kIndex{16, 13};
 inline constexpr Field kValue{0, 12};
+inline constexpr unsigned kEntries = 8192;  // per half
+inline constexpr double kFullScale = 2047.0;
 }  // namespace interp
+namespace rate_div {
+inline constexpr Field kNegatedDivider{0, 16};  // -interpFactor modulo 2^16 (0 divides by 65536)
+}
+// RATE_NCO: (symbol clock x samples per symbol x divider / sample clock) x 2^30
+inline constexpr double kRateNcoScale = 1073741824.0;
 namespace post_filter {
 inline constexpr Field kIndex{16, 13};
 inline constexpr Field kCoefficient{0, 12};
@@ -242,6 +270,29 @@ inline constexpr double kCountMHz = 2.0;  // per A (the phase detector's 2 MHz f
 inline constexpr double kGridMHz = 10.0;
 }  // namespace pll
 
+// ---- Sample-clock synthesizer (serial, behind SER_CTL / SYNTH_DATA, read back on FPGA_CTL bit 17) --
+// An 8-bit instruction (the register number; + 0x80 reads it back) and the register's data bits, most
+// significant first. Register 6 is the 48-bit tuning word W in a 64-bit field (16 zero bits, 32-bit
+// integer part, 16-bit fraction): clocked at k x the sample clock, the synthesizer produces the 10 MHz
+// reference frequency, W = 2^48 x 10000 / (k x sample clock in kHz); k is 2 above the base sample
+// frequency of 122000 kHz and 4 up to it.
+namespace synth {
+inline constexpr std::uint8_t kReadFlag = 0x80;
+inline constexpr std::uint8_t kControl0 = 0;
+inline constexpr unsigned kControl0Bits = 32;
+inline constexpr std::uint64_t kControl0Value = 0x00004010;
+inline constexpr std::uint8_t kControl1 = 1;
+inline constexpr unsigned kControl1Bits = 40;
+inline constexpr std::uint64_t kControl1Value = 0x00FE080020;
+inline constexpr std::uint8_t kTuning = 6;
+inline constexpr unsigned kTuningBits = 64;
+inline constexpr unsigned kTuningFractionBits = 16;  // the 48-bit word sits in the low 48 bits
+inline constexpr double kReferenceKHz = 10000.0;
+inline constexpr double kBaseSampleKHz = 122000.0;
+inline constexpr unsigned kMultiplierHigh = 2;  // sample clocks above the base
+inline constexpr unsigned kMultiplierBase = 4;  // sample clocks up to the base
+}  // namespace synth
+
 // ---- Serial interfaces and the I2C engine ---------------------------------------------------------
 // write: serial-interface control (1 synthesizer selected, 0 released, 4 synthesizer update strobe,
 //        2 then 0 at connect);
@@ -306,6 +357,9 @@ inline constexpr std::uint8_t kRemoteLow = 0x10;   // FPGA fraction, bits 7-6 in
 }  // namespace sensor
 
 static_assert(fir::kCoefficient.mask() == 0xFFF);
+static_assert(filter::kBase - 32 * filter::kSamplesStep == 0x200000);
+static_assert(bitmap::kWideQamWord == bitmap::kBypass);
+static_assert(interp::kIndex.mask() + interp::kValue.mask() + interp::kFalling.mask() < bit(30));
 static_assert(play::kNegatedLength.mask() == 0x0FFFFFFF);
 static_assert((play::kBitOrder.mask() | play::kByteOrder.mask()) == 0xC0000000);
 static_assert(noise::kSineWord.mask() == 0x3FFFFFFF);

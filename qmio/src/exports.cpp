@@ -9,11 +9,14 @@
 #include "devices/carrier.h"
 #include "devices/converter.h"
 #include "devices/dma_master.h"
+#include "devices/fpga_config_port.h"
 #include "devices/i2c_engine.h"
 #include "devices/local_oscillator.h"
 #include "devices/management_bus.h"
+#include "devices/modulator.h"
 #include "devices/noise_generator.h"
 #include "devices/rf_correction.h"
+#include "devices/sample_clock_synth.h"
 #include "devices/source_ram.h"
 #include "driver.h"
 #include "modulator_timing.h"
@@ -184,6 +187,18 @@ QMIO_API int32_t QmioTest_SetFault(int32_t board, int32_t fault, int32_t on) {
                 break;
             case QMIO_FAULT_DAC_READ_BACK:
                 b.device<qmio::Converter>().setReadBackFault(set);
+                break;
+            case QMIO_FAULT_FPGA_DONE_HIGH:
+                b.device<qmio::FpgaConfigPort>().setDoneStuckHigh(set);
+                break;
+            case QMIO_FAULT_FPGA_NO_RESET:
+                b.device<qmio::FpgaConfigPort>().setNoReset(set);
+                break;
+            case QMIO_FAULT_FPGA_NO_DONE:
+                b.device<qmio::FpgaConfigPort>().setNoDone(set);
+                break;
+            case QMIO_FAULT_SYNTH_READBACK:
+                b.device<qmio::SampleClockSynth>().corruptReadBacks(set ? -1 : 0);
                 break;
             default:
                 return -1;
@@ -446,6 +461,176 @@ QMIO_API int32_t QmioTest_Status(int32_t board, char* text, int32_t size) {
         text[count] = '\0';
     }
     return static_cast<int32_t>(std::min<std::size_t>(status.size(), INT32_MAX));
+}
+
+// ---- FPGA configuration, sample clock and modulator ----
+
+QMIO_API int32_t QmioTest_FpgaState(int32_t board, QmioTestFpga* state) {
+    if (!state) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto& port = b.device<qmio::FpgaConfigPort>();
+        const std::uint32_t status = port.status();  // as FPGA_STAT shows it
+        *state = QmioTestFpga{};
+        state->done = status & zorvan::reg::fpga::kStatusDone ? 1 : 0;
+        state->reset = status & zorvan::reg::fpga::kStatusReset ? 1 : 0;
+        state->configuring = port.configuring() ? 1 : 0;
+        state->broken = port.broken() ? 1 : 0;
+        state->mode = state->band = state->rate = 0xFF;
+        if (port.configured()) {
+            const auto& image = port.image();
+            state->mode = image.mode;
+            state->band = image.band;
+            state->rate = static_cast<uint8_t>(image.rate);
+            state->suffix = image.suffix;
+            std::memcpy(state->name, image.name.data(), std::min<std::size_t>(image.name.size(), 16));
+        }
+        state->bytesReceived = port.bytesReceived();
+        state->configurations = port.configurations();
+        return 0;
+    });
+}
+
+QMIO_API int32_t QmioTest_Synthesizer(int32_t board, QmioTestSynthesizer* state) {
+    if (!state) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto& synth = b.device<qmio::SampleClockSynth>();
+        const auto& divider = b.device<qmio::ConverterClockDivider>();
+        *state = QmioTestSynthesizer{};
+        state->control0 = synth.latched(zorvan::reg::synth::kControl0);
+        state->control1 = synth.latched(zorvan::reg::synth::kControl1);
+        state->tuning = synth.latched(zorvan::reg::synth::kTuning);
+        for (unsigned r = 0; r < qmio::SampleClockSynth::kRegisters; ++r)
+            if (synth.isLatched(r)) state->latched |= 1u << r;
+        state->updates = synth.updates();
+        state->readBacks = synth.readBacks();
+        state->outputKHz = synth.outputKHz();
+        state->divider = static_cast<int32_t>(divider.divider(state->outputKHz));
+        state->converterClockRegister = divider.clockRegister();
+        state->sampleClockKHz = qmio::sampleClockKHz(b);
+        return 0;
+    });
+}
+
+QMIO_API int32_t QmioTest_SynthCorruptReadBacks(int32_t board, int32_t count) {
+    return withBoard(board, [&](Board& b) {
+        b.device<qmio::SampleClockSynth>().corruptReadBacks(count);
+        return 0;
+    });
+}
+
+QMIO_API int32_t QmioTest_Modulator(int32_t board, QmioTestModulator* state) {
+    if (!state) return -1;
+    return withBoard(board, [&](Board& b) {
+        using namespace zorvan::reg;
+        const auto& mapper = b.device<qmio::SymbolMapper>();
+        const auto& coder = b.device<qmio::ChannelCoder>();
+        const auto& shaping = b.device<qmio::ShapingFilter>();
+        const auto& rate = b.device<qmio::RateGenerator>();
+        const auto& post = b.device<qmio::PostFilter>();
+        *state = QmioTestModulator{};
+        state->filterControl = shaping.control();
+        state->rateNco = rate.rateNco();
+        state->rateDiv = rate.rateDiv();
+        state->divider = rate.divider();
+        state->coding = coder.coding();
+        for (int i = 0; i < 4; ++i)
+            state->punct[i] = coder.punct()[i];
+        state->rfCorr = post.rfCorr();
+        state->constShift = mapper.shift() < 0 ? 0xFF : static_cast<uint8_t>(mapper.shift());
+        state->filterOn = shaping.control() & filter::kOn ? 1 : 0;
+        state->filterOffset = shaping.control() & filter::kOffset ? 1 : 0;
+        state->filterSpectrInv = shaping.control() & filter::kSpectrInv ? 1 : 0;
+        state->samplesPerSymbol = static_cast<uint8_t>(shaping.samplesPerSymbol());
+        state->postFilterOn = post.on() ? 1 : 0;
+        state->bitMapBypass = mapper.bitMapBypass() ? 1 : 0;
+        state->punctWrites = coder.punctWrites();
+        state->constWrites = mapper.constWrites();
+        state->firWrites = shaping.coefficientWrites();
+        state->interpWrites[0] = rate.interpolatorWrites(false);
+        state->interpWrites[1] = rate.interpolatorWrites(true);
+        state->postFilterWrites = post.writes();
+        state->bitMapWrites = mapper.bitMapWrites();
+        state->ceWrites = mapper.ceWrites();
+        return 0;
+    });
+}
+
+QMIO_API int32_t QmioTest_ConstellationRam(int32_t board, int8_t i[256], int8_t q[256]) {
+    if (!i || !q) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto& mapper = b.device<qmio::SymbolMapper>();
+        for (std::size_t a = 0; a < 256; ++a) {
+            i[a] = mapper.constellation()[a].i;
+            q[a] = mapper.constellation()[a].q;
+        }
+        return static_cast<int32_t>(mapper.constWrites());
+    });
+}
+
+QMIO_API int32_t QmioTest_ShapingFilter(int32_t board, int32_t samplesPerSymbol, int16_t taps[256]) {
+    unsigned exponent = 0;
+    while (exponent < 6 && (1 << exponent) != samplesPerSymbol)
+        ++exponent;
+    if (!taps || exponent < 1 || exponent > 5) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto& shaping = b.device<qmio::ShapingFilter>();
+        std::copy(shaping.taps(exponent).begin(), shaping.taps(exponent).end(), taps);
+        return static_cast<int32_t>(shaping.tapCount(exponent));
+    });
+}
+
+QMIO_API int32_t QmioTest_Interpolator(int32_t board, int32_t falling, int32_t first, int32_t count,
+                                       uint16_t* values) {
+    if (first < 0 || count < 0 || (count > 0 && !values)) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto& rate = b.device<qmio::RateGenerator>();
+        const auto& half = rate.interpolator(falling != 0);
+        if (static_cast<std::size_t>(first) + static_cast<std::size_t>(count) > half.size()) return -1;
+        std::copy_n(half.begin() + first, count, values);
+        return static_cast<int32_t>(rate.interpolatorWrites(falling != 0));
+    });
+}
+
+QMIO_API int32_t QmioTest_PostFilter(int32_t board, int32_t first, int32_t count, int16_t* taps) {
+    if (first < 0 || count < 0 || (count > 0 && !taps)) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto& post = b.device<qmio::PostFilter>();
+        if (static_cast<std::size_t>(first) + static_cast<std::size_t>(count) > post.taps().size()) return -1;
+        std::copy_n(post.taps().begin() + first, count, taps);
+        return static_cast<int32_t>(post.writes());
+    });
+}
+
+QMIO_API int32_t QmioTest_BitMap(int32_t board, uint8_t map[4096]) {
+    if (!map) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto& mapper = b.device<qmio::SymbolMapper>();
+        std::copy(mapper.bitMap().begin(), mapper.bitMap().end(), map);
+        return static_cast<int32_t>(mapper.bitMapWrites());
+    });
+}
+
+QMIO_API int32_t QmioTest_CeTable(int32_t board, uint16_t values[1024]) {
+    if (!values) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto& mapper = b.device<qmio::SymbolMapper>();
+        std::copy(mapper.ceTable().begin(), mapper.ceTable().end(), values);
+        return static_cast<int32_t>(mapper.ceWrites());
+    });
+}
+
+QMIO_API int32_t QmioTest_ModulatorTiming(int32_t board, QmioTestTiming* timing) {
+    if (!timing) return -1;
+    return withBoard(board, [&](Board& b) {
+        const qmio::ModulatorTiming t = qmio::modulatorTiming(b);
+        *timing = QmioTestTiming{};
+        timing->configured = t.configured ? 1 : 0;
+        timing->sourceMode = t.sourceMode;
+        timing->sampleClockKHz = t.sampleClockKHz;
+        timing->symbolClockKHz = t.symbolClockKHz;
+        timing->sourceBitsPerSymbol = t.sourceBitsPerSymbol;
+        return 0;
+    });
 }
 
 }  // extern "C"

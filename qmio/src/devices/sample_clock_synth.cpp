@@ -1,0 +1,171 @@
+#include "sample_clock_synth.h"
+
+#include <cmath>
+
+namespace qmio {
+
+using namespace zorvan::reg;
+
+namespace {
+
+constexpr std::uint64_t kTuningMask = (std::uint64_t{1} << 48) - 1;
+constexpr std::uint32_t kDacSelect = 1;
+constexpr std::uint32_t kDacResetPulse = 2;
+constexpr std::uint32_t kDacClockRegister = 0x01;
+constexpr std::uint32_t kDacDivideBy4 = 0x80;
+constexpr std::uint32_t kDacDivideBy2 = 0x40;
+constexpr unsigned kDacTransferBits = 16;
+// The tuning word is truncated: the synthesizer's clock for the base sample clock comes out a few
+// parts in 10^13 above 4 x 122000 kHz.
+constexpr double kBaseOutputKHz = synth::kMultiplierBase * synth::kBaseSampleKHz * (1.0 + 1e-9);
+
+}  // namespace
+
+SampleClockSynth::SampleClockSynth(Board& board) {
+    board.mapWrite(SER_CTL, this);
+    board.mapWrite(SYNTH_DATA, this);
+    board.mapRead(FPGA_CTL, this);
+    corruptions_ = static_cast<int>(board.config().integer("SynthCorruptReadBacks", 0));
+}
+
+void SampleClockSynth::reset() {
+    registers_ = {};
+    registers_[synth::kControl0].bits = synth::kControl0Bits;
+    registers_[synth::kControl1].bits = synth::kControl1Bits;
+    registers_[synth::kTuning].bits = synth::kTuningBits;
+    selected_ = false;
+    reading_ = false;
+    output_ = false;
+    updates_ = 0;
+    readBacks_ = 0;
+}
+
+std::uint32_t SampleClockSynth::read(std::uint32_t /*FPGA_CTL*/) {
+    return (selected_ && reading_ && output_) ? fpga::kSynthReadBack : 0;
+}
+
+void SampleClockSynth::endTransfer() {
+    if (selected_ && !reading_ && instructionBits_ == 8 && instruction_ < kRegisters) {
+        Register& r = registers_[instruction_];
+        if (r.bits != 0 && dataBits_ == r.bits) {
+            r.shadow = data_;
+            r.pending = true;
+        }
+    }
+    selected_ = false;
+    reading_ = false;
+    output_ = false;
+}
+
+void SampleClockSynth::write(std::uint32_t index, std::uint32_t value) {
+    if (index == SER_CTL.index) {
+        if (value & ser_ctl::kResetSerial) {
+            selected_ = false;
+            reading_ = false;
+            output_ = false;
+        }
+        if (value & ser_ctl::kSynthUpdate) {
+            bool any = false;
+            for (Register& r : registers_) {
+                if (!r.pending) continue;
+                r.latched = r.shadow;
+                r.latchedValid = true;
+                r.pending = false;
+                any = true;
+            }
+            if (any) ++updates_;
+        }
+        const bool select = (value & ser_ctl::kSynthSelect) != 0;
+        if (selected_ && !select) endTransfer();
+        if (!selected_ && select) {
+            selected_ = true;
+            instructionBits_ = 0;
+            instruction_ = 0;
+            dataBits_ = 0;
+            data_ = 0;
+            reading_ = false;
+            output_ = false;
+        }
+        return;
+    }
+    // SYNTH_DATA
+    if (!selected_) return;
+    const unsigned bit = value & 1u;
+    if (instructionBits_ < 8) {
+        instruction_ = static_cast<std::uint8_t>(instruction_ << 1 | bit);
+        if (++instructionBits_ == 8 && (instruction_ & synth::kReadFlag)) {
+            instruction_ &= static_cast<std::uint8_t>(~synth::kReadFlag);
+            reading_ = true;
+            readPosition_ = 0;
+            ++readBacks_;
+            corrupted_ = corruptions_ != 0;
+            if (corruptions_ > 0) --corruptions_;
+        }
+        return;
+    }
+    if (reading_) {
+        // Each clock presents the next bit of the latched register, most significant first.
+        const Register* r = instruction_ < kRegisters ? &registers_[instruction_] : nullptr;
+        bool out = false;
+        if (r && readPosition_ < r->bits) out = (r->latched >> (r->bits - 1 - readPosition_)) & 1u;
+        if (corrupted_ && readPosition_ == 0) out = !out;
+        output_ = out;
+        ++readPosition_;
+        return;
+    }
+    data_ = data_ << 1 | bit;
+    ++dataBits_;
+}
+
+double SampleClockSynth::outputKHz() const {
+    if (!isLatched(synth::kTuning)) return 0.0;
+    const std::uint64_t word = latched(synth::kTuning) & kTuningMask;
+    if (word == 0) return 0.0;
+    return std::ldexp(synth::kReferenceKHz, 48) / static_cast<double>(word);
+}
+
+ConverterClockDivider::ConverterClockDivider(Board& board) {
+    board.mapWrite(DAC_CS, this);
+    board.mapWrite(DAC_SDIO, this);
+}
+
+void ConverterClockDivider::reset() {
+    selected_ = false;
+    bits_ = 0;
+    word_ = 0;
+    clockRegister_ = -1;
+}
+
+void ConverterClockDivider::write(std::uint32_t index, std::uint32_t value) {
+    if (index == DAC_SDIO.index) {
+        if (!selected_) return;
+        word_ = word_ << 1 | (value & 1u);
+        ++bits_;
+        return;
+    }
+    // DAC_CS
+    if (value & kDacResetPulse) clockRegister_ = -1;
+    const bool select = (value & kDacSelect) != 0;
+    if (selected_ && !select && bits_ == kDacTransferBits && (word_ >> 8) == kDacClockRegister)
+        clockRegister_ = static_cast<int>(word_ & 0xFF);
+    if (!selected_ && select) {
+        bits_ = 0;
+        word_ = 0;
+    }
+    selected_ = select;
+}
+
+unsigned ConverterClockDivider::divider(double outputKHz) const {
+    if (clockRegister_ >= 0) {
+        if (clockRegister_ & kDacDivideBy4) return synth::kMultiplierBase;
+        if (clockRegister_ & kDacDivideBy2) return synth::kMultiplierHigh;
+    }
+    return outputKHz <= kBaseOutputKHz ? synth::kMultiplierBase : synth::kMultiplierHigh;
+}
+
+double sampleClockKHz(Board& board) {
+    const double output = board.device<SampleClockSynth>().outputKHz();
+    return output > 0.0 ? output / board.device<ConverterClockDivider>().divider(output) : synth::kBaseSampleKHz;
+}
+
+}  // namespace qmio
