@@ -23,7 +23,6 @@ void populateBoard(Board& board) {
     // Modulator.
     auto& fpga = board.addDevice<FpgaConfigPort>(board);
     board.addDevice<SampleClockSynth>(board);
-    board.addDevice<ConverterClockDivider>(board);
     board.addDevice<SymbolMapper>(board, fpga);
     board.addDevice<ChannelCoder>(board, fpga);
     board.addDevice<ShapingFilter>(board, fpga);
@@ -38,7 +37,7 @@ void populateBoard(Board& board) {
     board.addDevice<AttenuatorH>(board);
     board.addDevice<AttenuatorL>(board);
     // Data path.
-    board.addDevice<SourceRam>(board);
+    board.addDevice<SourceRam>(board, fpga);
     board.addDevice<DmaMaster>(board);
 }
 

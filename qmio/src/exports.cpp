@@ -365,7 +365,7 @@ QMIO_API int32_t QmioTest_SourceRam(int32_t board, QmioTestSourceRam* out) {
         out->bitOrder = static_cast<int32_t>(ram.bitOrder());
         out->byteOrder = static_cast<int32_t>(ram.byteOrder());
         out->wordWrites = static_cast<int64_t>(ram.wordWrites());
-        out->configuring = ram.configuring() ? 1 : 0;
+        out->configuring = b.device<qmio::FpgaConfigPort>().configuring() ? 1 : 0;
         return 0;
     });
 }
@@ -494,7 +494,7 @@ QMIO_API int32_t QmioTest_Synthesizer(int32_t board, QmioTestSynthesizer* state)
     if (!state) return -1;
     return withBoard(board, [&](Board& b) {
         const auto& synth = b.device<qmio::SampleClockSynth>();
-        const auto& divider = b.device<qmio::ConverterClockDivider>();
+        const auto& converter = b.device<qmio::Converter>();
         *state = QmioTestSynthesizer{};
         state->control0 = synth.latched(zorvan::reg::synth::kControl0);
         state->control1 = synth.latched(zorvan::reg::synth::kControl1);
@@ -504,8 +504,8 @@ QMIO_API int32_t QmioTest_Synthesizer(int32_t board, QmioTestSynthesizer* state)
         state->updates = synth.updates();
         state->readBacks = synth.readBacks();
         state->outputKHz = synth.outputKHz();
-        state->divider = static_cast<int32_t>(divider.divider(state->outputKHz));
-        state->converterClockRegister = divider.clockRegister();
+        state->divider = static_cast<int32_t>(qmio::converterClockDivider(converter, state->outputKHz));
+        state->converterClockRegister = converter.registerValue(0x01);
         state->sampleClockKHz = qmio::sampleClockKHz(b);
         return 0;
     });

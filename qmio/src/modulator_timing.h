@@ -3,7 +3,7 @@
 //
 // The model, as the board runs it:
 // - Sample clock: the synthesizer's clock (from its tuning word) divided by the converter's clock
-//   divider k (see ConverterClockDivider); the base 122000 kHz while the synthesizer has no tuning
+//   divider k (see converterClockDivider); the base 122000 kHz while the synthesizer has no tuning
 //   word.
 // - Symbol clock: the shaping filter makes S samples per symbol (S from FILTER_CTL) and the clock
 //   divider N (from RATE_DIV: 65536 - RATE_DIV) holds each filter output for N sample periods of the

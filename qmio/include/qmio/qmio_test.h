@@ -50,12 +50,12 @@ QMIO_API int32_t QmioTest_ReadRegisterLog(int32_t board, int32_t first, QmioTest
 
 /* Faults that the board or the driver shows from now on (on != 0) or no longer (on == 0). */
 enum QmioTestFault {
-    QMIO_FAULT_OPEN = 1,            /* QMBUS_Open fails */
-    QMIO_FAULT_BAR_MAP = 2,         /* QMBUS_BARMap fails */
-    QMIO_FAULT_MEMORY_MAP = 3,      /* QMBUS_MemoryMap fails */
-    QMIO_FAULT_INTERRUPT_INFO = 4,  /* QMBUS_GetInterruptInfo fails */
-    QMIO_FAULT_I2C_STUCK_BUSY = 5,  /* the I2C engine reports busy for ever */
-    QMIO_FAULT_NO_TRAP = 6,         /* QMBUS_GetRegisterTrap refuses: accesses go to plain memory */
+    QMIO_FAULT_OPEN = 1,           /* QMBUS_Open fails */
+    QMIO_FAULT_BAR_MAP = 2,        /* QMBUS_BARMap fails */
+    QMIO_FAULT_MEMORY_MAP = 3,     /* QMBUS_MemoryMap fails */
+    QMIO_FAULT_INTERRUPT_INFO = 4, /* QMBUS_GetInterruptInfo fails */
+    QMIO_FAULT_I2C_STUCK_BUSY = 5, /* the I2C engine reports busy for ever */
+    QMIO_FAULT_NO_TRAP = 6,        /* QMBUS_GetRegisterTrap refuses: accesses go to plain memory */
     /* FPGA configuration and sample clock */
     QMIO_FAULT_FPGA_DONE_HIGH = 16, /* FPGA_STAT shows DONE at all times, also before configuration */
     QMIO_FAULT_FPGA_NO_RESET = 17,  /* RESET never rises after PROG */
@@ -234,7 +234,7 @@ typedef struct QmioTestSynthesizer {
     uint32_t updates;               /* update strobes that latched a register */
     uint32_t readBacks;             /* read instructions served */
     int32_t divider;                /* k: the synthesizer runs at k x the sample clock (2 or 4) */
-    int32_t converterClockRegister; /* the converter's register 0x01 that sets k; -1 not written */
+    int32_t converterClockRegister; /* the converter's register 0x01 that sets k (0 at power-on) */
     int32_t reserved;
     double outputKHz;      /* the synthesizer's clock: 2^48 x 10000 / tuning word; 0 without one */
     double sampleClockKHz; /* outputKHz / divider */

@@ -9,12 +9,9 @@ using namespace zorvan::reg;
 namespace {
 
 constexpr std::uint64_t kTuningMask = (std::uint64_t{1} << 48) - 1;
-constexpr std::uint32_t kDacSelect = 1;
-constexpr std::uint32_t kDacResetPulse = 2;
 constexpr std::uint32_t kDacClockRegister = 0x01;
 constexpr std::uint32_t kDacDivideBy4 = 0x80;
 constexpr std::uint32_t kDacDivideBy2 = 0x40;
-constexpr unsigned kDacTransferBits = 16;
 // The tuning word is truncated: the synthesizer's clock for the base sample clock comes out a few
 // parts in 10^13 above 4 x 122000 kHz.
 constexpr double kBaseOutputKHz = synth::kMultiplierBase * synth::kBaseSampleKHz * (1.0 + 1e-9);
@@ -124,48 +121,17 @@ double SampleClockSynth::outputKHz() const {
     return std::ldexp(synth::kReferenceKHz, 48) / static_cast<double>(word);
 }
 
-ConverterClockDivider::ConverterClockDivider(Board& board) {
-    board.mapWrite(DAC_CS, this);
-    board.mapWrite(DAC_SDIO, this);
-}
-
-void ConverterClockDivider::reset() {
-    selected_ = false;
-    bits_ = 0;
-    word_ = 0;
-    clockRegister_ = -1;
-}
-
-void ConverterClockDivider::write(std::uint32_t index, std::uint32_t value) {
-    if (index == DAC_SDIO.index) {
-        if (!selected_) return;
-        word_ = word_ << 1 | (value & 1u);
-        ++bits_;
-        return;
-    }
-    // DAC_CS
-    if (value & kDacResetPulse) clockRegister_ = -1;
-    const bool select = (value & kDacSelect) != 0;
-    if (selected_ && !select && bits_ == kDacTransferBits && (word_ >> 8) == kDacClockRegister)
-        clockRegister_ = static_cast<int>(word_ & 0xFF);
-    if (!selected_ && select) {
-        bits_ = 0;
-        word_ = 0;
-    }
-    selected_ = select;
-}
-
-unsigned ConverterClockDivider::divider(double outputKHz) const {
-    if (clockRegister_ >= 0) {
-        if (clockRegister_ & kDacDivideBy4) return synth::kMultiplierBase;
-        if (clockRegister_ & kDacDivideBy2) return synth::kMultiplierHigh;
-    }
+unsigned converterClockDivider(const Converter& converter, double outputKHz) {
+    const std::uint8_t clock = converter.registerValue(kDacClockRegister);
+    if (clock & kDacDivideBy4) return synth::kMultiplierBase;
+    if (clock & kDacDivideBy2) return synth::kMultiplierHigh;
     return outputKHz <= kBaseOutputKHz ? synth::kMultiplierBase : synth::kMultiplierHigh;
 }
 
 double sampleClockKHz(Board& board) {
     const double output = board.device<SampleClockSynth>().outputKHz();
-    return output > 0.0 ? output / board.device<ConverterClockDivider>().divider(output) : synth::kBaseSampleKHz;
+    return output > 0.0 ? output / converterClockDivider(board.device<Converter>(), output)
+                        : synth::kBaseSampleKHz;
 }
 
 }  // namespace qmio

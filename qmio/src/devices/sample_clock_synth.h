@@ -10,7 +10,7 @@
 // Registers: 0 (32 bits) and 1 (40 bits) are control words; 6 (64 bits) is the tuning word: 16 zero
 // bits, a 32-bit integer part and a 16-bit fraction, i.e. the 48-bit word W. The synthesizer runs at
 // 2^48 x 10000 kHz / W (clocked at that rate it produces the board's 10 MHz reference); the sample
-// clock is that divided by k (see ConverterClockDivider). Power-on: nothing latched, no clock.
+// clock is that divided by k (see converterClockDivider). Power-on: nothing latched, no clock.
 //
 // Configuration key of the board's section:
 //   SynthCorruptReadBacks=<n>   the next n read-backs show their first bit inverted (-1: all of them)
@@ -19,6 +19,7 @@
 #include <array>
 
 #include "../board.h"
+#include "converter.h"
 
 namespace qmio {
 
@@ -70,31 +71,14 @@ class SampleClockSynth : public BoardDevice {
 // The converter's clock divider, as far as the sample clock is concerned: the synthesizer's output
 // clocks the AD9786, which divides it by k and hands the sample clock to the FPGA. The divider is the
 // converter's register 0x01 (0x80: k = 4, for sample clocks up to the base 122000 kHz; 0x40: k = 2,
-// above it), written over the converter's serial port (DAC_CS 1 select / 0 release / 2 reset pulse,
-// DAC_SDIO one bit per write: 8 address bits, 8 data bits). The tuning word alone cannot tell k: the
-// synthesizer's range (244-488 MHz) is covered once with k = 4 and once with k = 2.
+// above it). The tuning word alone cannot tell k: the synthesizer's range (244-488 MHz) is covered
+// once with k = 4 and once with k = 2.
 //
-// Until the converter's register 0x01 has been written (and after its reset pulse), the divider
-// follows the tuning word as for the base clock: k = 4 when the synthesizer runs at 4 x 122000 kHz or
-// below, k = 2 above. Sample clocks above 122000 kHz are then seen at half their rate; the library's
-// converter set-up (after every symbol clock of a device load) puts that right.
-class ConverterClockDivider : public BoardDevice {
- public:
-    explicit ConverterClockDivider(Board& board);
-    void write(std::uint32_t index, std::uint32_t value) override;
-    void reset() override;
-
-    // k for a synthesizer running at `outputKHz`.
-    unsigned divider(double outputKHz) const;
-    // The converter's register 0x01 as written, or -1 since power-on or its reset pulse.
-    int clockRegister() const { return clockRegister_; }
-
- private:
-    bool selected_ = false;
-    unsigned bits_ = 0;
-    std::uint32_t word_ = 0;
-    int clockRegister_ = -1;
-};
+// While the converter's register 0x01 holds neither bit (power-on, and after its reset pulse), the
+// divider follows the tuning word as for the base clock: k = 4 when the synthesizer runs at
+// 4 x 122000 kHz or below, k = 2 above. Sample clocks above 122000 kHz are then seen at half their
+// rate; the library's converter set-up (after every symbol clock of a device load) puts that right.
+unsigned converterClockDivider(const Converter& converter, double outputKHz);
 
 // The modulator's sample clock in kHz. Until the synthesizer has a tuning word the board runs from its
 // base sample clock, 122000 kHz.

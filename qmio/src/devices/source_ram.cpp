@@ -7,12 +7,11 @@ namespace qmio {
 
 using namespace zorvan::reg;
 
-SourceRam::SourceRam(Board& board)
-    : memory_(board.hardwareVersion() == 2 ? ram::kWordsVersion2 : ram::kWords, 0) {
+SourceRam::SourceRam(Board& board, const FpgaConfigPort& fpga)
+    : fpga_(fpga), memory_(board.hardwareVersion() == 2 ? ram::kWordsVersion2 : ram::kWords, 0) {
     board.mapWrite(DATA_PORT, this);
     board.mapWrite(RAM_DATA, this);
     board.mapWrite(PLAY_CTL, this);
-    board.mapWrite(FPGA_CTL, this);
 }
 
 void SourceRam::reset() {
@@ -20,17 +19,11 @@ void SourceRam::reset() {
     std::fill(memory_.begin(), memory_.end(), 0);
     address_ = 0;
     playControl_ = 0;
-    configuring_ = false;
 }
 
 void SourceRam::write(std::uint32_t index, std::uint32_t value) {
-    if (index == FPGA_CTL.index) {
-        if (value == fpga::kConfigure)
-            configuring_ = true;
-        else if (value == fpga::kRelease || value == fpga::kProgram)
-            configuring_ = false;
-    } else if (index == DATA_PORT.index) {
-        if (!configuring_) address_ = value;
+    if (index == DATA_PORT.index) {
+        if (!fpga_.configuring()) address_ = value;
     } else if (index == RAM_DATA.index) {
         memory_[address_ & (sizeWords() - 1)] = static_cast<std::uint16_t>(value);
         ++wordWrites_;
@@ -56,7 +49,7 @@ void SourceRam::describe(std::string& out) {
     std::snprintf(line, sizeof line,
                   "  source RAM: %u words, %llu words written, plays %u (bit order %u, byte order %u)%s\n",
                   sizeWords(), static_cast<unsigned long long>(wordWrites_), playLength(), bitOrder(),
-                  byteOrder(), configuring_ ? ", FPGA configuring" : "");
+                  byteOrder(), fpga_.configuring() ? ", FPGA configuring" : "");
     out += line;
 }
 

@@ -3,19 +3,20 @@
 // -n .. -1 occupies its top n words. PLAY_CTL describes what the modulator plays from it: the negated
 // length in bits 27-0, the bit order in bit 30 and the byte order in bit 31.
 //
-// DATA_PORT also carries the FPGA configuration bytes: while FPGA_CTL is in configuration mode (0x1FF,
-// until 0xFF or 0xFE) its writes are not addresses.
+// DATA_PORT also carries the FPGA configuration bytes: while the configuration port is in configuration
+// mode its writes are not addresses.
 #pragma once
 
 #include <vector>
 
 #include "../board.h"
+#include "fpga_config_port.h"
 
 namespace qmio {
 
 class SourceRam : public BoardDevice {
  public:
-    explicit SourceRam(Board& board);
+    SourceRam(Board& board, const FpgaConfigPort& fpga);
     void write(std::uint32_t index, std::uint32_t value) override;
     void reset() override;
     void describe(std::string& out) override;
@@ -28,14 +29,13 @@ class SourceRam : public BoardDevice {
     unsigned bitOrder() const;
     unsigned byteOrder() const;
     std::uint64_t wordWrites() const { return wordWrites_; }
-    bool configuring() const { return configuring_; }
 
  private:
+    const FpgaConfigPort& fpga_;
     std::vector<std::uint16_t> memory_;
     std::uint32_t address_ = 0;
     std::uint32_t playControl_ = 0;
     std::uint64_t wordWrites_ = 0;
-    bool configuring_ = false;
 };
 
 }  // namespace qmio
