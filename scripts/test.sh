@@ -15,12 +15,14 @@ build build
 (cd "$ROOT/build" && ctest --output-on-failure)
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer"
-build build-asan -DCMAKE_BUILD_TYPE=Debug -DZORVANL_SANITIZE=address,undefined -DZORVANL_BUILD_TOOLS=OFF
+build build-asan -DCMAKE_BUILD_TYPE=Debug -DZORVANL_SANITIZE=address,undefined -DZORVANL_BUILD_TOOLS=OFF \
+    -DZORVANL_FIRMWARE_DIR="$ROOT/build/bin/Firmware"
 (cd "$ROOT/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --output-on-failure -LE firmware)
+    ctest --output-on-failure)
 
 step "ThreadSanitizer (threaded code)"
-build build-tsan -DCMAKE_BUILD_TYPE=Debug -DZORVANL_SANITIZE=thread -DZORVANL_BUILD_TOOLS=OFF
+build build-tsan -DCMAKE_BUILD_TYPE=Debug -DZORVANL_SANITIZE=thread -DZORVANL_BUILD_TOOLS=OFF \
+    -DZORVANL_FIRMWARE_DIR="$ROOT/build/bin/Firmware"
 (cd "$ROOT/build-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --output-on-failure -L threaded)
 

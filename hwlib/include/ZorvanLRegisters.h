@@ -41,6 +41,8 @@ inline constexpr Field kDescribeCount{0, 8};
 inline constexpr std::uint32_t kStart = 0x60000000;
 inline constexpr std::uint32_t kStop = 0;
 inline constexpr std::uint32_t kAddressValid = bit(0);  // set in every DMA_ADDR word
+inline constexpr Field kCommand{24, 8};                 // 0x04 describe, 0x60 start, 0 stop
+inline constexpr unsigned kDescriptors = 256;           // DMA_INDEX 0-255
 }  // namespace master
 
 // ---- FPGA configuration ---------------------------------------------------------------------------
@@ -55,6 +57,11 @@ inline constexpr std::uint32_t kConfigure = 0x1FF;  // configuration bytes follo
 inline constexpr std::uint32_t kStatusDone = bit(0);
 inline constexpr std::uint32_t kStatusReset = bit(1);
 inline constexpr std::uint32_t kSynthReadBack = bit(17);  // FPGA_CTL read
+// The control word's bits: bit 0 low holds PROG (the configuration is cleared while it is low), bit 8
+// routes DATA_PORT writes to the configuration port.
+inline constexpr std::uint32_t kControlProgReleased = bit(0);
+inline constexpr std::uint32_t kControlConfigure = bit(8);
+inline constexpr unsigned kTrailingClocks = 6;  // zero bytes after the image: the start-up clocks
 }  // namespace fpga
 
 inline constexpr Reg CTL_0C{0x00C};  // write: cleared at connect
@@ -75,6 +82,10 @@ inline constexpr Field kNegatedLength{0, 28};  // -ramLength modulo 2^28
 inline constexpr Field kBitOrder{30, 1};
 inline constexpr Field kByteOrder{31, 1};
 }  // namespace play
+namespace ram {
+inline constexpr std::uint32_t kWords = 0x80000;           // 1 MiB of 16-bit words
+inline constexpr std::uint32_t kWordsVersion2 = 0x100000;  // 2 MiB on hardware version 2
+}  // namespace ram
 
 // ---- Modulator ------------------------------------------------------------------------------------
 inline constexpr Reg PUNCT{0x111};        // write: puncturing pattern word
@@ -98,6 +109,12 @@ namespace punct {
 inline constexpr Field kHeader{16, 9};
 inline constexpr Field kPosition{8, 2};
 inline constexpr Field kPattern{0, 8};
+inline constexpr unsigned kWords = 4;
+// The header: bit 8 enables puncturing; bits 7-4 are the number of pattern words (two coded bits
+// kept per word); bits 3-0 are the period in source bits minus 1. Rate = period / (2 x words).
+inline constexpr std::uint32_t kHeaderEnable = bit(8);
+inline constexpr Field kHeaderWords{4, 4};
+inline constexpr Field kHeaderPeriod{0, 4};
 }  // namespace punct
 namespace constellation {
 inline constexpr Field kShift{24, 8};
@@ -109,12 +126,18 @@ inline constexpr unsigned kEntries = 256;
 namespace coding {
 inline constexpr std::uint32_t kScrambler = 0x2;
 inline constexpr std::uint32_t k64Qam = 0x10000;
+inline constexpr Field kDifferential{0, 1};
+inline constexpr Field kCoder{8, 3};  // 0 off, 1 convolutional K=7 (punctured by PUNCT), 2 sequential,
+                                      // 3 convolutional K=8, 5 Manchester, 6 convolutional I/Q
+inline constexpr std::uint32_t kCoderConvolutional = 1;
+inline constexpr std::uint32_t kVariantI = bit(7);  // the "1/2I" variants
 }  // namespace coding
 namespace bitmap {
 inline constexpr Field kAddress{16, 12};
 inline constexpr Field kMapping{0, 6};
 inline constexpr unsigned kEntries = 4096;
 inline constexpr std::uint32_t kWideQamWord = 0x40000000;  // every write for 128QAM and 256QAM
+inline constexpr std::uint32_t kBypass = bit(30);          // the mapper passes the bits through unchanged
 }  // namespace bitmap
 namespace filter {
 inline constexpr std::uint32_t kBase = 0x400000;  // minus 2^interpShift * kSamplesStep
@@ -122,12 +145,16 @@ inline constexpr std::uint32_t kSamplesStep = 0x10000;
 inline constexpr std::uint32_t kOn = bit(0);
 inline constexpr std::uint32_t kOffset = bit(1);  // offset modulation (OQPSK, CE OQPSK)
 inline constexpr std::uint32_t kSpectrInv = bit(2);
+inline constexpr Field kSamples{16, 7};  // 0x40 - samples per symbol (0 stands for 64)
 }  // namespace filter
 namespace fir {
 inline constexpr Field kShift{24, 8};  // interpShift - 1
 inline constexpr Field kIndex{16, 8};
-inline constexpr std::uint32_t kStrobe = bit(15);
+inline constexpr std::uint32_t kStrobe = bit(15);  // a coefficient; without it the word closes the bank
 inline constexpr Field kCoefficient{0, 12};
+inline constexpr unsigned kBanks = 5;          // interpShift 1 to 5
+inline constexpr unsigned kMaxTaps = 256;      // 8 x 32 samples per symbol
+inline constexpr unsigned kTapsPerSample = 8;  // coefficients per sample of a symbol
 }  // namespace fir
 namespace ce {
 inline constexpr Field kIndex{16, 10};
@@ -138,7 +165,14 @@ namespace interp {
 inline constexpr Field kFalling{29, 1};
 inline constexpr Field kIndex{16, 13};
 inline constexpr Field kValue{0, 12};
+inline constexpr unsigned kEntries = 8192;  // per half
+inline constexpr double kFullScale = 2047.0;
 }  // namespace interp
+namespace rate_div {
+inline constexpr Field kNegatedDivider{0, 16};  // -interpFactor modulo 2^16 (0 divides by 65536)
+}
+// RATE_NCO: (symbol clock x samples per symbol x divider / sample clock) x 2^30
+inline constexpr double kRateNcoScale = 1073741824.0;
 namespace post_filter {
 inline constexpr Field kIndex{16, 13};
 inline constexpr Field kCoefficient{0, 12};
@@ -149,12 +183,16 @@ inline constexpr std::uint32_t kEnable = 0x01000000;
 inline constexpr Field kIncrement{0, 16};
 inline constexpr Field kNegatedDwell{16, 16};
 inline constexpr std::uint32_t kCarrierDefaultStep = 0xF;  // SWEEP_STEP written by every carrier set
+inline constexpr std::uint32_t kStepsPerPass = 65536;
+inline constexpr unsigned kClockDivider = 16;  // the sweep clock is the sample clock / 16
 }  // namespace sweep
 namespace noise {
 inline constexpr std::uint32_t kOff = 0x8000;
 inline constexpr std::uint32_t kSineEnable = 0x80000000;
 inline constexpr Field kSineWord{0, 30};
 inline constexpr Field kAmplitude{0, 10};
+inline constexpr std::uint32_t kMaxAmplitude = 1023;
+inline constexpr double kFullScale = 1024.0;  // amplitude of 0 dB
 }  // namespace noise
 
 // ---- Output chain ---------------------------------------------------------------------------------
@@ -165,7 +203,95 @@ inline constexpr Reg DAC_SDIO{0x1B2};    // write: converter serial data (bit 0)
 inline constexpr Reg RF_CORR{0x1C0};     // write: L-band correction bytes c0..c3; 8 enables the post filter
 namespace rf_corr {
 inline constexpr std::uint32_t kPostFilterOn = 8;
-}
+// L-band correction: four signed bytes c0 (bits 7-0) .. c3 (bits 31-24).
+inline constexpr Field kByte[4] = {{0, 8}, {8, 8}, {16, 8}, {24, 8}};
+}  // namespace rf_corr
+
+// Step attenuators H and L: a 6-bit code (0.5 dB per step, 0-31.5 dB) shifted in most significant bit
+// first on the DATA register, latched by a write to the LOAD register.
+namespace attenuator {
+inline constexpr unsigned kCodeBits = 6;
+inline constexpr std::uint32_t kMaxCode = 63;
+inline constexpr double kStepDb = 0.5;
+inline constexpr double kMaxDb = kMaxCode * kStepDb;  // 31.5
+}  // namespace attenuator
+
+// AD9786 converter serial port: DAC_CS 1 selects it, 2 pulses its reset, 0 releases it; DAC_SDIO carries
+// one bit per write (bit 0), most significant first: an instruction byte (bit 7 read, bits 6-0 register
+// address), then 8 data bits. During a read, each DAC_SDIO write clocks the next data bit out to bit 0
+// of a DATA_PORT read.
+namespace dac {
+inline constexpr std::uint32_t kRelease = 0;
+inline constexpr std::uint32_t kSelect = 1;
+inline constexpr std::uint32_t kResetPulse = 2;
+inline constexpr std::uint8_t kReadFlag = 0x80;
+inline constexpr Field kAddress{0, 7};
+inline constexpr unsigned kRegisters = 32;
+// Registers the library programs.
+inline constexpr std::uint8_t kControl = 0x00;
+inline constexpr std::uint8_t kInterpolation = 0x01;  // bits 7-6: 0x80 up to 122 MHz, 0x40 above
+inline constexpr std::uint8_t kDataControl = 0x02;
+inline constexpr std::uint8_t kModulation = 0x03;  // 0x20 + mode (0, 8 or 12)
+inline constexpr std::uint8_t kMixer = 0x05;
+inline constexpr std::uint8_t kStatus = 0x0F;  // bit 5 busy after a reset
+inline constexpr Field kInterpolationField{6, 2};
+inline constexpr Field kModeField{0, 4};
+inline constexpr std::uint8_t kModulationBase = 0x20;
+inline constexpr std::uint8_t kBusy = 0x20;
+inline constexpr std::uint8_t kInterpolationLowRate = 0x80;   // sample clock up to 122 MHz
+inline constexpr std::uint8_t kInterpolationHighRate = 0x40;  // above
+inline constexpr std::uint8_t kDataControlValue = 0x08;
+inline constexpr std::uint8_t kMixerValue = 0x70;
+// Converter modes: where the carrier lies relative to the NCO frequency f and the sample clock fs.
+inline constexpr std::uint8_t kModeDirect = 0;      // carrier = f
+inline constexpr std::uint8_t kModeFullImage = 8;   // carrier = fs - f
+inline constexpr std::uint8_t kModeHalfImage = 12;  // carrier = fs / 2 - f
+}  // namespace dac
+
+// L-band local-oscillator PLL: four 24-bit words shifted in most significant bit first on PLL_DATA,
+// each latched by a write of 0 to PLL_LOAD. Bits 1-0 of a word select its latch. The N word carries
+// B in bits 23-14 and A in bits 7-2; the LO runs at 2 MHz x (10 B + A), a 10 MHz grid.
+namespace pll {
+inline constexpr unsigned kWordBits = 24;
+inline constexpr Field kLatch{0, 2};
+inline constexpr std::uint32_t kLatchReference = 1;
+inline constexpr std::uint32_t kLatchCounter = 0;
+inline constexpr std::uint32_t kLatchFunction = 2;
+inline constexpr std::uint32_t kLatchInitialise = 3;
+inline constexpr std::uint32_t kReferenceWord = 0x104029;
+inline constexpr std::uint32_t kFunctionBase = 0x1802;
+inline constexpr std::uint32_t kFunctionVersion0 = 0x400;  // hardware version 0
+inline constexpr std::uint32_t kFunctionLater = 0x80;      // later versions
+inline constexpr std::uint32_t kInitialiseWord = 0x000383;
+inline constexpr Field kB{14, 10};
+inline constexpr Field kA{2, 6};
+inline constexpr double kStepMHz = 20.0;  // per B
+inline constexpr double kCountMHz = 2.0;  // per A (the phase detector's 2 MHz from the 10 MHz reference)
+inline constexpr double kGridMHz = 10.0;
+}  // namespace pll
+
+// ---- Sample-clock synthesizer (serial, behind SER_CTL / SYNTH_DATA, read back on FPGA_CTL bit 17) --
+// An 8-bit instruction (the register number; + 0x80 reads it back) and the register's data bits, most
+// significant first. Register 6 is the 48-bit tuning word W in a 64-bit field (16 zero bits, 32-bit
+// integer part, 16-bit fraction): clocked at k x the sample clock, the synthesizer produces the 10 MHz
+// reference frequency, W = 2^48 x 10000 / (k x sample clock in kHz); k is 2 above the base sample
+// frequency of 122000 kHz and 4 up to it.
+namespace synth {
+inline constexpr std::uint8_t kReadFlag = 0x80;
+inline constexpr std::uint8_t kControl0 = 0;
+inline constexpr unsigned kControl0Bits = 32;
+inline constexpr std::uint64_t kControl0Value = 0x00004010;
+inline constexpr std::uint8_t kControl1 = 1;
+inline constexpr unsigned kControl1Bits = 40;
+inline constexpr std::uint64_t kControl1Value = 0x00FE080020;
+inline constexpr std::uint8_t kTuning = 6;
+inline constexpr unsigned kTuningBits = 64;
+inline constexpr unsigned kTuningFractionBits = 16;  // the 48-bit word sits in the low 48 bits
+inline constexpr double kReferenceKHz = 10000.0;
+inline constexpr double kBaseSampleKHz = 122000.0;
+inline constexpr unsigned kMultiplierHigh = 2;  // sample clocks above the base
+inline constexpr unsigned kMultiplierBase = 4;  // sample clocks up to the base
+}  // namespace synth
 
 // ---- Serial interfaces and the I2C engine ---------------------------------------------------------
 // write: serial-interface control (1 synthesizer selected, 0 released, 4 synthesizer update strobe,
@@ -231,6 +357,9 @@ inline constexpr std::uint8_t kRemoteLow = 0x10;   // FPGA fraction, bits 7-6 in
 }  // namespace sensor
 
 static_assert(fir::kCoefficient.mask() == 0xFFF);
+static_assert(filter::kBase - 32 * filter::kSamplesStep == 0x200000);
+static_assert(bitmap::kWideQamWord == bitmap::kBypass);
+static_assert(interp::kIndex.mask() + interp::kValue.mask() + interp::kFalling.mask() < bit(30));
 static_assert(play::kNegatedLength.mask() == 0x0FFFFFFF);
 static_assert((play::kBitOrder.mask() | play::kByteOrder.mask()) == 0xC0000000);
 static_assert(noise::kSineWord.mask() == 0x3FFFFFFF);

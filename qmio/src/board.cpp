@@ -18,7 +18,15 @@ Board::Board(BoardConfig config) : config_(std::move(config)) {
     reset();
 }
 
-Board::~Board() = default;
+Board::~Board() {
+    std::lock_guard lock(mutex_);
+    releaseHost();  // before the DMA memory and the interrupt block go away with the members
+}
+
+void Board::releaseHost() {
+    for (auto& device : devices_)
+        device->releaseHost();
+}
 
 void Board::reset() {
     for (auto& device : devices_)
@@ -95,6 +103,8 @@ void Board::mapDmaBuffers(TMapMemData& table) {
             buffer.UserVA = dmaMemory_.back().get();
             buffer.MemoryPA = kDmaPhysicalBase + stride * i;
             dmaTable_.push_back(buffer);
+            dmaRegions_.push_back(
+                {static_cast<std::uint64_t>(buffer.MemoryPA), length, dmaMemory_.back().get()});
         }
     }
     table = TMapMemData{};
@@ -103,8 +113,66 @@ void Board::mapDmaBuffers(TMapMemData& table) {
 }
 
 void Board::unmapDmaBuffers() {
+    releaseHost();
     dmaTable_.clear();
+    dmaRegions_.clear();
     dmaMemory_.clear();
+}
+
+std::uint8_t* Board::hostMemory(std::uint64_t physical, std::uint32_t length) {
+    for (const DmaRegion& region : dmaRegions_)
+        if (physical >= region.physical && physical - region.physical <= region.length &&
+            length <= region.length - (physical - region.physical))
+            return region.memory + (physical - region.physical);
+    return nullptr;
+}
+
+std::uint32_t Board::interruptCount() {
+    return std::atomic_ref<std::uint32_t>(interruptBlock_[1]).load(std::memory_order_acquire);
+}
+
+void Board::signalInterrupt() {
+    std::atomic_ref<std::uint32_t>(interruptBlock_[1]).fetch_add(1, std::memory_order_release);
+    if (zplatform::NamedEvent* event = interruptEventView_.load(std::memory_order_acquire)) event->set();
+}
+
+std::string Board::interruptEventName(std::uint8_t slotNumber) {
+    return "Global\\qmbus" + std::to_string(slotNumber) + "evnt0";
+}
+
+void Board::opened() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    if (interruptEvent_) return;
+    interruptEvent_ = zplatform::NamedEvent::create(interruptEventName(config_.slotNumber), false, false);
+    interruptEventView_.store(interruptEvent_.get(), std::memory_order_release);
+}
+
+void Board::closed() {
+    std::lock_guard lock(mutex_);
+    open_ = false;
+    releaseHost();
+    interruptEventView_.store(nullptr, std::memory_order_release);
+    interruptEvent_.reset();
+}
+
+std::uint8_t Board::hardwareVersion() const {
+    return config_.eeprom[zorvan::reg::eeprom::kHardwareVersion];
+}
+
+std::string Board::status() {
+    std::lock_guard lock(mutex_);
+    std::string out = config_.name + "\n";
+    out += "  driver slot " + std::to_string(config_.driverSlot) + ", slot number " +
+           std::to_string(config_.slotNumber) + ", hardware version " + std::to_string(hardwareVersion()) +
+           (open_ ? ", open" : ", closed");
+    if (!dmaRegions_.empty())
+        out += ", " + std::to_string(dmaRegions_.size()) + " DMA buffers of " +
+               std::to_string(dmaRegions_.front().length) + " bytes";
+    out += ", interrupts " + std::to_string(interruptCount()) + "\n";
+    for (auto& device : devices_)
+        device->describe(out);
+    return out;
 }
 
 }  // namespace qmio

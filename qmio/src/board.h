@@ -19,6 +19,7 @@
 #include "board_device.h"
 #include "config.h"
 #include "qmio/qmio_test.h"
+#include "zplatform/named_event.h"
 
 namespace qmio {
 
@@ -62,13 +63,37 @@ class Board {
     // Register window memory (the UserVA the driver maps; plain accesses land here when untrapped).
     std::uint32_t* window() { return window_.data(); }
 
-    // DMA buffers, allocated when the driver maps them.
+    // DMA buffers, allocated when the driver maps them. Unmapping stops every device that reads them.
     void mapDmaBuffers(TMapMemData& table);
     void unmapDmaBuffers();
     bool dmaMapped() const { return !dmaTable_.empty(); }
     std::vector<TMemBuffer>& dmaTable() { return dmaTable_; }
+    // The host memory behind `length` bytes at bus address `physical`, when they lie inside one mapped
+    // DMA buffer (as the driver allocated it, whatever the program wrote into the table); else nullptr.
+    std::uint8_t* hostMemory(std::uint64_t physical, std::uint32_t length);
+
     // Interrupt block: word 1 counts the buffers the board has played.
     std::uint32_t* interruptBlock() { return interruptBlock_.data(); }
+    std::uint32_t interruptCount();
+    // One played buffer: the count in the interrupt block goes up (an atomic store, which the program
+    // reads with an atomic load), then the driver's named event is set. Needs no lock: the playback
+    // thread calls it while the board's lock may be held by a register access.
+    void signalInterrupt();
+    // The driver's named event: "Global\qmbus" + slot number in decimal + "evnt0", an automatic-reset
+    // event that exists while a handle of the board is open, so that the program can open it by name
+    // (with the right to wait only) between QMBUS_Open and QMBUS_Close.
+    static std::string interruptEventName(std::uint8_t slotNumber);
+
+    // The driver opened / closed a handle of the board (called without the board's lock). Closing
+    // stops every device that works on the host's memory, then removes the named event.
+    void opened();
+    void closed();
+    bool isOpen() const { return open_; }
+    // The hardware version byte the board was built with (its EEPROM image at power-on).
+    std::uint8_t hardwareVersion() const;
+
+    // A short human-readable status of the whole board, one line per device group. Takes the lock.
+    std::string status();
 
     // Register log for tests.
     void logRegisters(bool on, std::size_t capacity);
@@ -91,9 +116,20 @@ class Board {
     std::array<std::vector<BoardDevice*>, kWindowWords> writers_{};
     std::vector<std::uint32_t> window_ = std::vector<std::uint32_t>(kWindowWords, 0);
 
+    void releaseHost();
+
+    struct DmaRegion {
+        std::uint64_t physical;
+        std::uint32_t length;
+        std::uint8_t* memory;
+    };
     std::vector<std::unique_ptr<std::uint8_t[]>> dmaMemory_;
     std::vector<TMemBuffer> dmaTable_;
+    std::vector<DmaRegion> dmaRegions_;
     alignas(8) std::array<std::uint32_t, kInterruptBlockWords> interruptBlock_{};
+    std::unique_ptr<zplatform::NamedEvent> interruptEvent_;
+    std::atomic<zplatform::NamedEvent*> interruptEventView_{nullptr};  // for the playback thread
+    bool open_ = false;
 
     bool logging_ = false;
     std::size_t logCapacity_ = 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qmio {
 
@@ -13,6 +14,12 @@ class BoardDevice {
     virtual void write(std::uint32_t /*index*/, std::uint32_t /*value*/) {}
     // Power-on state.
     virtual void reset() = 0;
+    // The host's memory (DMA buffers, interrupt block) or the driver's handle is about to go away: a
+    // device that works on it by itself stops doing so before this returns. Called with the board's lock.
+    virtual void releaseHost() {}
+    // Appends the device's lines to the board's human-readable status (each line ends with '\n').
+    // Called with the board's lock.
+    virtual void describe(std::string& /*out*/) {}
 };
 
 }  // namespace qmio

@@ -17,6 +17,13 @@
 //     FailOpen, FailBarMap, FailMemoryMap, FailInterruptInfo, NoTrap, I2cStuckBusy = 0/1
 //     I2cBusyReadings=<n>         status readings for which each I2C command stays busy, default 0
 //     I2cRefuse.<address byte>=<n>  that device leaves its next n address bytes unacknowledged
+//     DacBusyReads=<n>            converter status reads that show busy after a reset, default 3
+//     DacStuckBusy, DacReadBackFault = 0/1   converter faults
+//     MasterByteRate=<bytes/s>    DMA master rate: 0 the modulator's (default), -1 as fast as possible
+//     CaptureMemory=<bytes>, CaptureFile=<path>   capture of what the DMA master plays
+//     FpgaResetReadings=<n>, FpgaDoneStuckHigh, FpgaNoReset, FpgaNoDone   the FPGA configuration port
+//                                 (devices/fpga_config_port.h)
+//     SynthCorruptReadBacks=<n>   synthesizer read-backs shown corrupted (devices/sample_clock_synth.h)
 // Numbers are decimal or hexadecimal with 0x. Without QMIO_CONFIG the emulator has one default board.
 // Devices of the board read further keys of their board's section through BoardConfig.
 #pragma once

@@ -51,6 +51,7 @@ int64_t Driver::open(unsigned slot) {
     ensureConfigured();
     if (slot >= bySlot_.size() || !bySlot_[slot] || bySlot_[slot]->faults().failOpen) return -1;
     open_[slot] = true;
+    bySlot_[slot]->opened();
     return kHandleBase + slot;
 }
 
@@ -59,6 +60,7 @@ int32_t Driver::close(int64_t handle) {
     const int64_t slot = handle - kHandleBase;
     if (slot < 0 || slot >= static_cast<int64_t>(open_.size()) || !open_[slot]) return -1;
     open_[slot] = false;
+    bySlot_[slot]->closed();
     return 0;
 }
 

@@ -1,10 +1,15 @@
 // zorvanl-info: connects a board and prints its identity and temperatures.
-//   zorvanl-info [device number] [firmware directory]
+//   zorvanl-info [--status] [device number] [firmware directory]
+// --status also prints the whole board state when the I/O access layer is the emulated one (it has the
+// entry QmioTest_Status; the board's own driver library has not, and the option then says so).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "ZorvanL.h"
+#include "zplatform/dynlib.h"
 
 namespace {
 
@@ -19,13 +24,41 @@ int fail(const char* operation, int32_t code) {
     return 1;
 }
 
+// The emulated board's status text; the board is named by its position among the emulated boards,
+// which is the device number as long as every emulated board is a Zorvan-L board.
+void printStatus(int device) {
+    using StatusFunction = int32_t (*)(int32_t board, char* text, int32_t size);
+    const auto layer = zplatform::DynamicLibrary::load(zplatform::sharedLibraryName("qmio"));
+    const auto status = reinterpret_cast<StatusFunction>(layer.symbol("QmioTest_Status"));
+    if (!status) {
+        std::printf("  board status      not available from this I/O access layer\n");
+        return;
+    }
+    const int32_t length = status(device, nullptr, 0);
+    if (length < 0) {
+        std::printf("  board status      no emulated board %d\n", device);
+        return;
+    }
+    std::vector<char> text(static_cast<size_t>(length) + 1);
+    status(device, text.data(), static_cast<int32_t>(text.size()));
+    std::printf("Board status\n%s", text.data());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int device = argc > 1 ? std::atoi(argv[1]) : 0;
-    const std::string firmwareDir = argc > 2 ? argv[2] : "Firmware";
+    bool withStatus = false;
+    std::vector<const char*> arguments;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--status") == 0)
+            withStatus = true;
+        else
+            arguments.push_back(argv[i]);
+    }
+    const int device = arguments.size() > 0 ? std::atoi(arguments[0]) : 0;
+    const std::string firmwareDir = arguments.size() > 1 ? arguments[1] : "Firmware";
     if (device < 0 || device > 255) {
-        std::fprintf(stderr, "usage: zorvanl-info [device number 0-19] [firmware directory]\n");
+        std::fprintf(stderr, "usage: zorvanl-info [--status] [device number 0-19] [firmware directory]\n");
         return 2;
     }
     const auto dev = static_cast<uint8_t>(device);
@@ -57,6 +90,7 @@ int main(int argc, char** argv) {
     else
         status = fail("ReadTemperature", rc);
     std::printf("  DMA buffers       %u\n", mem.Count);
+    if (withStatus) printStatus(device);
     DisconnectDevice(dev);
     return status;
 }
