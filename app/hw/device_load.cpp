@@ -9,11 +9,13 @@ namespace {
 
 constexpr std::size_t kFirmwareNameBuffer = 260;
 
-bool IsRamMode(std::uint8_t istSig) { return istSig == 0 || istSig == 1; }
+bool IsRamMode(std::uint8_t istSig) {
+    return istSig == 0 || istSig == 1;
+}
 
 // Input to the main window stays disabled while the load runs, whatever happens inside it.
 class MainInputDisabled {
-public:
+ public:
     MainInputDisabled() { MainWindowEffects().SetMainInputEnabled(false); }
     ~MainInputDisabled() { MainWindowEffects().SetMainInputEnabled(true); }
     MainInputDisabled(const MainInputDisabled&) = delete;
@@ -64,5 +66,6 @@ void TZorvanHWClass::Load_RAM(const std::string& FileName) {
     // Only an I/Q source in text form is loaded as bit text; a bit stream always goes in binary words.
     const bool bitText = ExtForm != 0 && IstSig == 1;
     FPGALoading(AppPath("Firmware/load_Ram.bit"));
-    CheckHWResult("Load_RAM", ::Load_RAM(DevNum, zplatform::codepage::utf8ToAnsi(FileName).c_str(), bitText ? 1 : 0));
+    CheckHWResult("Load_RAM",
+                  ::Load_RAM(DevNum, zplatform::codepage::utf8ToAnsi(FileName).c_str(), bitText ? 1 : 0));
 }

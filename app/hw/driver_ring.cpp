@@ -23,7 +23,9 @@ std::uint32_t RoundedPiece(std::uint64_t length, std::uint32_t parts) {
     return static_cast<std::uint32_t>((piece + 3) / 4 * 4);
 }
 
-void LogLoad(const std::string& text) { DebugLogger.Add("i", "LoadDrvBuffers", 255, text); }
+void LogLoad(const std::string& text) {
+    DebugLogger.Add("i", "LoadDrvBuffers", 255, text);
+}
 
 }  // namespace
 
@@ -45,7 +47,9 @@ void RememberMappedRing(const TMapMemData& MemoryData) {
     mappedKnown = true;
 }
 
-std::uint32_t MappedBufferCount() { return static_cast<std::uint32_t>(mappedLengths.size()); }
+std::uint32_t MappedBufferCount() {
+    return static_cast<std::uint32_t>(mappedLengths.size());
+}
 
 std::uint32_t MappedBufferLength(std::uint32_t index) {
     return index < mappedLengths.size() ? mappedLengths[index] : 0;
@@ -59,15 +63,17 @@ std::uint8_t ClampRingToMapped(const TMapMemData& MemoryData) {
 }
 
 void SetDriverBufferSizes(TMapMemData& MemoryData, std::uint32_t length) {
-    const std::uint32_t count =
-        std::min<std::uint32_t>(static_cast<std::uint32_t>(std::max(BuffersPerCH, 0)), MemoryData.Buffers ? MemoryData.Count : 0);
+    const std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(std::max(BuffersPerCH, 0)),
+                                                        MemoryData.Buffers ? MemoryData.Count : 0);
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t capacity = mappedKnown ? MappedBufferLength(i) : MemoryData.Buffers[i].Size;
         MemoryData.Buffers[i].Size = std::min(length, capacity);
     }
 }
 
-void TZorvanHWClass::StartMaster() { CheckHWResult("StartMaster", ::StartMaster(DevNum, DrvBufCount)); }
+void TZorvanHWClass::StartMaster() {
+    CheckHWResult("StartMaster", ::StartMaster(DevNum, DrvBufCount));
+}
 
 void TZorvanHWClass::LoadDrvBuffers() {
     std::ifstream file(PathFromUtf8(SourceFile), std::ios::binary | std::ios::ate);
@@ -84,13 +90,15 @@ void TZorvanHWClass::LoadDrvBuffers() {
     for (std::uint32_t j = 0; j < DrvBufCount; ++j)
         capacity = std::min(capacity, mappedKnown ? MappedBufferLength(j) : MemoryData.Buffers[j].Size);
     if (size == 0 || capacity == 0 || size > std::uint64_t{capacity} * DrvBufCount) {
-        ShowMsgBox("The file " + SourceFile + " does not fit the driver's buffers.", TMsgKind::Error, TMsgButtons::Ok);
+        ShowMsgBox("The file " + SourceFile + " does not fit the driver's buffers.", TMsgKind::Error,
+                   TMsgButtons::Ok);
         return;
     }
     const auto length = static_cast<std::uint32_t>(size);
 
     std::uint32_t first = static_cast<std::uint32_t>((size + DrvBufferLen - 1) / DrvBufferLen);
-    while (first <= DrvBufCount && RoundedPiece(length, first) > capacity) ++first;  // 4-byte rounding
+    while (first <= DrvBufCount && RoundedPiece(length, first) > capacity)
+        ++first;  // 4-byte rounding
     std::uint32_t best = first;
     std::uint32_t bestFill = PadBytes(length, first);
     for (std::uint32_t k = first; k <= DrvBufCount; ++k) {
@@ -107,11 +115,12 @@ void TZorvanHWClass::LoadDrvBuffers() {
         }
     }
     if (best > DrvBufCount) {
-        ShowMsgBox("The file " + SourceFile + " does not fit the driver's buffers.", TMsgKind::Error, TMsgButtons::Ok);
+        ShowMsgBox("The file " + SourceFile + " does not fit the driver's buffers.", TMsgKind::Error,
+                   TMsgButtons::Ok);
         return;
     }
-    LogLoad("Файл некратной длины " + std::to_string(size) + "! Байт заполнено константой: " +
-            std::to_string(bestFill));
+    LogLoad("Файл некратной длины " + std::to_string(size) +
+            "! Байт заполнено константой: " + std::to_string(bestFill));
     DrvBufCount = static_cast<std::uint8_t>(best);
     LogLoad("Загружено буферов драйвера: " + std::to_string(best));
 

@@ -23,7 +23,8 @@ std::string AppPath(const std::string& relative) {
     constexpr char kSeparator = '/';
 #endif
     std::string path = AppDir;
-    for (char c : relative) path += (c == '/') ? kSeparator : c;
+    for (char c : relative)
+        path += (c == '/') ? kSeparator : c;
     return path;
 }
 
@@ -52,17 +53,29 @@ void CheckHWResult(const std::string& OperationName, std::int32_t Result) {
 
 TZorvanHWClass::TZorvanHWClass(std::uint8_t Dev) : DevNum(Dev) {}
 
-TZorvanHWClass::~TZorvanHWClass() { CheckHWResult("DisconnectDevice", DisconnectDevice(DevNum)); }
+TZorvanHWClass::~TZorvanHWClass() {
+    CheckHWResult("DisconnectDevice", DisconnectDevice(DevNum));
+}
 
-void TZorvanHWClass::LoadSynth() { CheckHWResult("LoadSynth", ::LoadSynth(DevNum)); }
+void TZorvanHWClass::LoadSynth() {
+    CheckHWResult("LoadSynth", ::LoadSynth(DevNum));
+}
 
-void TZorvanHWClass::LoadModulation_RAM() { CheckHWResult("LoadModulationRAM", ::LoadModulationRAM(DevNum)); }
+void TZorvanHWClass::LoadModulation_RAM() {
+    CheckHWResult("LoadModulationRAM", ::LoadModulationRAM(DevNum));
+}
 
-void TZorvanHWClass::Write_Att_H() { CheckHWResult("Write_Att_H", ::Write_Att_H(DevNum, &AttVH)); }
+void TZorvanHWClass::Write_Att_H() {
+    CheckHWResult("Write_Att_H", ::Write_Att_H(DevNum, &AttVH));
+}
 
-void TZorvanHWClass::Write_Att_L() { CheckHWResult("Write_Att_L", ::Write_Att_L(DevNum, &AttNH)); }
+void TZorvanHWClass::Write_Att_L() {
+    CheckHWResult("Write_Att_L", ::Write_Att_L(DevNum, &AttNH));
+}
 
-void TZorvanHWClass::Write_AD9786() { CheckHWResult("Write_AD9786", ::Write_AD9786(DevNum)); }
+void TZorvanHWClass::Write_AD9786() {
+    CheckHWResult("Write_AD9786", ::Write_AD9786(DevNum));
+}
 
 void TZorvanHWClass::WriteNoise() {
     // The library ignores the level when the interferer is off.
@@ -70,21 +83,37 @@ void TZorvanHWClass::WriteNoise() {
     CheckHWResult("WriteNoise", ::WriteNoise(DevNum, Noise, level, Sin_F));
 }
 
-void TZorvanHWClass::Wr_Sin() { CheckHWResult("WriteNoise", ::WriteNoise(DevNum, 2, Sin_Att, Sin_F)); }
+void TZorvanHWClass::Wr_Sin() {
+    CheckHWResult("WriteNoise", ::WriteNoise(DevNum, 2, Sin_Att, Sin_F));
+}
 
-void TZorvanHWClass::Write_TI() { CheckHWResult("Write_TI", ::Write_TI(DevNum, F_TI)); }
+void TZorvanHWClass::Write_TI() {
+    CheckHWResult("Write_TI", ::Write_TI(DevNum, F_TI));
+}
 
-void TZorvanHWClass::Write_VN() { CheckHWResult("Write_VN", ::Write_VN(DevNum, F_N)); }
+void TZorvanHWClass::Write_VN() {
+    CheckHWResult("Write_VN", ::Write_VN(DevNum, F_N));
+}
 
-void TZorvanHWClass::LoadPunct() { CheckHWResult("LoadPunct", ::LoadPunct(DevNum, Code)); }
+void TZorvanHWClass::LoadPunct() {
+    CheckHWResult("LoadPunct", ::LoadPunct(DevNum, Code));
+}
 
-void TZorvanHWClass::Load_RAM_CEOQPSK() { CheckHWResult("Load_RAM_CEOQPSK", ::Load_RAM_CEOQPSK(DevNum)); }
+void TZorvanHWClass::Load_RAM_CEOQPSK() {
+    CheckHWResult("Load_RAM_CEOQPSK", ::Load_RAM_CEOQPSK(DevNum));
+}
 
-void TZorvanHWClass::WriteDiffPU() { CheckHWResult("WriteDiffPU", ::WriteDiffPU(DevNum, Code, Scram320, Diff1)); }
+void TZorvanHWClass::WriteDiffPU() {
+    CheckHWResult("WriteDiffPU", ::WriteDiffPU(DevNum, Code, Scram320, Diff1));
+}
 
-void TZorvanHWClass::WriteBitMap() { CheckHWResult("WriteBitMap", ::WriteBitMap(DevNum, Diff2)); }
+void TZorvanHWClass::WriteBitMap() {
+    CheckHWResult("WriteBitMap", ::WriteBitMap(DevNum, Diff2));
+}
 
-void TZorvanHWClass::Read_Tempr() { CheckHWResult("ReadTemperature", ::ReadTemperature(DevNum, &TemprPCB, &TemprLCA)); }
+void TZorvanHWClass::Read_Tempr() {
+    CheckHWResult("ReadTemperature", ::ReadTemperature(DevNum, &TemprPCB, &TemprLCA));
+}
 
 void TZorvanHWClass::GetInterruptInfo() {
     CheckHWResult("GetInterruptInfo", ::GetInterruptInfo(DevNum, &InterruptInfo));
@@ -107,5 +136,6 @@ void TZorvanHWClass::FPGALoading(const std::string& FPGAFileName) {
 }
 
 void TZorvanHWClass::Load_FIR_PF() {
-    CheckHWResult("LoadFIRPF", ::LoadFIRPF(DevNum, utf8ToAnsi(AppPath("Firmware/Filter/pf512_70.dat")).c_str()));
+    CheckHWResult("LoadFIRPF",
+                  ::LoadFIRPF(DevNum, utf8ToAnsi(AppPath("Firmware/Filter/pf512_70.dat")).c_str()));
 }

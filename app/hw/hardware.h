@@ -12,7 +12,7 @@
 #include "operator_ui.h"
 
 class TZorvanHWClass {
-public:
+ public:
     // All fields zero, false or empty; DevNum = Dev. No library call: the start-up connects the board.
     explicit TZorvanHWClass(std::uint8_t Dev);
     // Disconnects the board (checked under "DisconnectDevice").
@@ -21,8 +21,8 @@ public:
     TZorvanHWClass& operator=(const TZorvanHWClass&) = delete;
 
     // ---- Board identity and sensors ----
-    std::int32_t TemprPCB = 0;  // board temperature, degC, as last read by Read_Tempr
-    std::int32_t TemprLCA = 0;  // FPGA temperature, degC
+    std::int32_t TemprPCB = 0;      // board temperature, degC, as last read by Read_Tempr
+    std::int32_t TemprLCA = 0;      // FPGA temperature, degC
     std::int32_t packing_bit = 0;   // bit order of a bit-stream source: 0 little-endian, 1 big-endian
     std::int32_t packing_byte = 0;  // byte order of a bit-stream source
     std::uint8_t HWVersion = 0;     // version 2 has 2 MiB of source RAM, every other 1 MiB

@@ -4,11 +4,10 @@
 #include <cstdio>
 #include <mutex>
 
-namespace zorvanl {
 namespace {
 
 class ConsoleMessageBoxes final : public TMessageBoxes {
-public:
+ public:
     void ShowMsgBox(const std::string& text, TMsgKind kind, TMsgButtons) override {
         static std::mutex mutex;  // boxes come from several threads; keep each one whole
         std::lock_guard lock(mutex);
@@ -17,7 +16,7 @@ public:
 };
 
 class NoWindowEffects final : public TMainWindowEffects {
-public:
+ public:
     void SetMainInputEnabled(bool) override {}
     void RestartArmedTools() override {}
     void ResetStreamingDisplay() override {}
@@ -30,8 +29,12 @@ std::atomic<TMainWindowEffects*> installedEffects{nullptr};
 
 }  // namespace
 
-void InstallMessageBoxes(TMessageBoxes* boxes) { installedBoxes.store(boxes); }
-void InstallMainWindowEffects(TMainWindowEffects* effects) { installedEffects.store(effects); }
+void InstallMessageBoxes(TMessageBoxes* boxes) {
+    installedBoxes.store(boxes);
+}
+void InstallMainWindowEffects(TMainWindowEffects* effects) {
+    installedEffects.store(effects);
+}
 
 TMessageBoxes& MessageBoxes() {
     TMessageBoxes* boxes = installedBoxes.load();
@@ -45,10 +48,15 @@ TMainWindowEffects& MainWindowEffects() {
 
 const char* MsgBoxCaption(TMsgKind kind) {
     switch (kind) {
-        case TMsgKind::Warning: return "Warning";
-        case TMsgKind::Error: return "Error";
-        case TMsgKind::Information: return "Information";
-        case TMsgKind::Confirm: return "Confirm";
-        default: return "";
+        case TMsgKind::Warning:
+            return "Warning";
+        case TMsgKind::Error:
+            return "Error";
+        case TMsgKind::Information:
+            return "Information";
+        case TMsgKind::Confirm:
+            return "Confirm";
+        default:
+            return "";
     }
 }

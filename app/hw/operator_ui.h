@@ -9,7 +9,7 @@ enum class TMsgKind { Warning, Error, Information, Confirm, Other };
 enum class TMsgButtons { Ok, OkCancel };
 
 class TMessageBoxes {
-public:
+ public:
     virtual ~TMessageBoxes() = default;
     // A modal system message box without owner window; returns when the operator closes it. It may be
     // called from any thread: the output thread shows its errors from its own thread.
@@ -17,7 +17,7 @@ public:
 };
 
 class TMainWindowEffects {
-public:
+ public:
     virtual ~TMainWindowEffects() = default;
     // Input to the main window is disabled for the duration of a device load.
     virtual void SetMainInputEnabled(bool enabled) = 0;

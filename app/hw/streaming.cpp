@@ -11,13 +11,7 @@
 #include "driver_ring.h"
 #include "hardware.h"
 #include "messages.h"
-
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
-#include <unistd.h>
-#endif
+#include "zplatform/system_info.h"
 
 std::atomic<bool> BuffersLogging{false};
 
@@ -28,21 +22,23 @@ using namespace std::chrono_literals;
 constexpr auto kThreadWait = 100ms;  // longest wait of a stream thread before it looks for a stop
 constexpr int kInitPolls = 5001;     // readiness polls of StartDataThreads, 1 ms apart
 
-std::string ProcessSuffix() {
-    static const std::string suffix = "." + std::to_string(static_cast<unsigned long>(getpid()));
-    return suffix;
-}
-
 std::string Hex8(const void* address) {
     char text[16];
-    std::snprintf(text, sizeof text, "%08" PRIX32, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)));
+    std::snprintf(text, sizeof text, "%08" PRIX32,
+                  static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)));
     return text;
 }
 
-void LogOutput(const std::string& text) { DebugLogger.Add("i", "THWOutput.Execute", 255, text); }
+void LogOutput(const std::string& text) {
+    DebugLogger.Add("i", "THWOutput.Execute", 255, text);
+}
 
-void Warn(const std::string& text) { ShowMsgBox(text, TMsgKind::Warning, TMsgButtons::Ok); }
-void Fail(const std::string& text) { ShowMsgBox(text, TMsgKind::Error, TMsgButtons::Ok); }
+void Warn(const std::string& text) {
+    ShowMsgBox(text, TMsgKind::Warning, TMsgButtons::Ok);
+}
+void Fail(const std::string& text) {
+    ShowMsgBox(text, TMsgKind::Error, TMsgButtons::Ok);
+}
 
 }  // namespace
 
@@ -58,16 +54,17 @@ THWOutput::THWOutput(TDataStream& stream) : stream_(stream) {
     }
 }
 
-void THWOutput::OnTerminate() { stream_.HWOutputStopped = true; }
+void THWOutput::OnTerminate() {
+    stream_.HWOutputStopped = true;
+}
 
 std::int64_t THWOutput::InterruptCount() {
     TZorvanHWClass& hw = stream_.hw_;
     hw.GetInterruptInfo();
-    const auto* block = static_cast<std::uint32_t*>(hw.InterruptInfo.Buffers);
-    if (!block) return lastCount_;  // no interrupt block handed out yet: nothing has been played
+    auto* block = static_cast<std::uint32_t*>(hw.InterruptInfo.Buffers);
+    if (!block) return lastCount_;  // no interrupt block handed out yet: the count is taken as unchanged
     // The driver's count is 32 bits; the modular difference follows it across its wrap.
-    const std::uint32_t raw = std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(block[1]))
-                                  .load(std::memory_order_acquire);
+    const std::uint32_t raw = std::atomic_ref<std::uint32_t>(block[1]).load(std::memory_order_acquire);
     lastCount_ += static_cast<std::uint32_t>(raw - static_cast<std::uint32_t>(lastCount_));
     return lastCount_;
 }
@@ -98,7 +95,7 @@ bool THWOutput::FillDriverBuffer(std::uint32_t c) {
                       " dwLength=" + std::to_string(chunk) + " DataBufPtr=0x" + Hex8(BuffPtr));
         written += chunk;
         CopyedLength += chunk;
-        stream_.Counters.CtrlByteTX.fetch_add(chunk, std::memory_order_relaxed);
+        stream_.Counters.CtrlByteTX.fetch_add(chunk, std::memory_order_release);  // publishes the copy
         if (CopyedLength == data.Size) {  // this data buffer is used up: on to the next one
             CopyedLength = 0;
             CurBuffNum = static_cast<std::uint8_t>((CurBuffNum + 1) % stream_.DataBufferCount);
@@ -114,7 +111,14 @@ bool THWOutput::FillDriverBuffer(std::uint32_t c) {
 void THWOutput::Execute() {
     stream_.hEventHWOutputThread->reset();
     const std::uint32_t ring = stream_.RingBuffers;
-    const std::int64_t first = Terminated() ? 0 : InterruptCount();
+    // The ring position follows from the count at the start; without it nothing can be placed, so the
+    // thread waits (every failed attempt shows its box) until the driver hands out its interrupt block.
+    while (!Terminated()) {
+        InterruptCount();
+        if (stream_.hw_.InterruptInfo.Buffers) break;
+        std::this_thread::sleep_for(kThreadWait);
+    }
+    const std::int64_t first = lastCount_;
     std::int64_t last = first;
     std::int64_t count = first;
     stream_.Counters.CtrlOldIRQCount = first;
@@ -148,6 +152,7 @@ void THWOutput::Execute() {
         IsInited = true;
     }
     hEventUioma.reset();
+    stream_.Counters.OutputCpuNs = zplatform::system::currentThreadCpuTime().count();
     stream_.hEventHWOutputThread->set();
 }
 
@@ -155,7 +160,7 @@ void THWOutput::Execute() {
 
 TReadThread::TReadThread(TDataStream& stream, std::string FileName) : stream_(stream) {
     stream_.ReadThreadStopped = false;
-    stream_.hEventEmptyBuff = zplatform::NamedEvent::create("hEventEmptyBuff" + ProcessSuffix(), false, false);
+    stream_.hEventEmptyBuff = zplatform::NamedEvent::createLocal(false, false);
     if (!stream_.hEventEmptyBuff) {
         Fail(MessageList[24]);
         Terminate();
@@ -164,7 +169,9 @@ TReadThread::TReadThread(TDataStream& stream, std::string FileName) : stream_(st
     InFileName = std::move(FileName);
 }
 
-void TReadThread::OnTerminate() { stream_.ReadThreadStopped = true; }
+void TReadThread::OnTerminate() {
+    stream_.ReadThreadStopped = true;
+}
 
 // Size bytes of the file repeated without end, from where the last read stopped.
 void TReadThread::FillBuffer(TDataBuffer& buffer) {
@@ -222,11 +229,13 @@ void TReadThread::Execute() {
 // ---- The streaming state of the main window --------------------------------------------------------
 
 TDataStream::TDataStream(TZorvanHWClass& hw) : hw_(hw) {
-    hEventHWOutputThread = zplatform::NamedEvent::create("hEventHWOutputThread" + ProcessSuffix(), true, true);
-    hEventReadThread = zplatform::NamedEvent::create("hEventReadThread" + ProcessSuffix(), true, true);
+    hEventHWOutputThread = zplatform::NamedEvent::createLocal(true, true);
+    hEventReadThread = zplatform::NamedEvent::createLocal(true, true);
 }
 
-TDataStream::~TDataStream() { StopDataThreads(); }
+TDataStream::~TDataStream() {
+    StopDataThreads();
+}
 
 void TDataStream::NotifyFilled() {
     { std::lock_guard lock(fillMutex_); }
@@ -241,6 +250,12 @@ void TDataStream::WaitUntilInited(Thread& thread, const char* timeoutMessage) {
 }
 
 void TDataStream::StartDataThreads() {
+    // Threads still running keep their buffers: they are neither replaced nor doubled.
+    if (!ReadThreadStopped || !HWOutputStopped) {
+        if (!ReadThreadStopped) Warn("Trying to run read thread, but it was not stopped.");
+        if (!HWOutputStopped) Warn("Trying to run write thread, but it was not stopped.");
+        return;
+    }
     ReleaseThreads();  // threads of an earlier run that ended on their own
     std::ifstream file(PathFromUtf8(hw_.SourceFile), std::ios::binary | std::ios::ate);
     if (!file) {

@@ -17,8 +17,9 @@
 // - file positions and sizes are 64-bit; a file that cannot be opened, is empty or shrinks while it is
 //   streamed is reported, and a short read wraps to the file's start so the sequence stays the file's.
 //
-// Thread-end events and the hand-over event are named as the board's software has always named them,
-// with the process id appended, so that two programs driving two boards never share them.
+// The thread-end events ("hEventHWOutputThread", "hEventReadThread") and the hand-over event
+// ("hEventEmptyBuff") are private to the process, without a name: two programs driving two boards must
+// never share them (a stop of one would otherwise wait on the other's threads).
 #pragma once
 
 #include <atomic>
@@ -36,7 +37,7 @@ class TZorvanHWClass;
 class TDataStream;
 
 // Files above this size are streamed from two data buffers by a reading thread.
-inline constexpr std::uint64_t kReadThreadThreshold = 0x6400000;  // 100 MiB
+inline constexpr std::uint64_t kReadThreadThreshold = 0x6400000;   // 100 MiB
 inline constexpr std::uint32_t kReadThreadBufferSize = 0x3200000;  // 50 MiB
 
 struct TDataBuffer {
@@ -53,10 +54,11 @@ struct TStreamCounters {
     std::atomic<std::int64_t> CtrlIRQCount{0};     // interrupt count last seen
     std::atomic<std::uint64_t> CtrlByteTX{0};      // bytes copied into driver buffers since the start
     std::atomic<std::uint64_t> Overruns{0};        // passes in which the board had overtaken the ring
+    std::atomic<std::int64_t> OutputCpuNs{0};      // CPU time of the last output thread, when it ended
 };
 
 class THWOutput final : public TWorkerThread {
-public:
+ public:
     // Builds the thread suspended and opens the driver's event "Global\qmbus<slot>evnt0" for waiting.
     // When it cannot be opened: an error box, and the thread ends at once once resumed.
     explicit THWOutput(TDataStream& stream);
@@ -64,7 +66,7 @@ public:
 
     std::atomic<bool> IsInited{false};  // the first filling of the ring is done
 
-private:
+ private:
     void Execute() override;
     void OnTerminate() override;
     // Driver buffer c from the data buffers; false when a stop came while waiting for data.
@@ -83,14 +85,14 @@ private:
 };
 
 class TReadThread final : public TWorkerThread {
-public:
+ public:
     // Builds the thread suspended and creates the hand-over event "hEventEmptyBuff".
     TReadThread(TDataStream& stream, std::string FileName);
     ~TReadThread() override { Finish(); }
 
     std::atomic<bool> IsInited{false};  // both data buffers hold their first data
 
-private:
+ private:
     void Execute() override;
     void OnTerminate() override;
     void FillBuffer(TDataBuffer& buffer);
@@ -105,9 +107,9 @@ private:
 
 // The streaming state of one main window: data buffers, threads, their events and counters.
 class TDataStream {
-public:
+ public:
     explicit TDataStream(TZorvanHWClass& hw);  // creates the two thread-end events (set)
-    ~TDataStream();                             // stops the threads
+    ~TDataStream();                            // stops the threads
 
     // Reads the source file into the data buffers (or starts the reading thread) and starts the output
     // thread, which fills the whole ring; the start sequence starts the master afterwards.
@@ -118,7 +120,7 @@ public:
     std::uint64_t FileSize = 0;  // size of the file being streamed
     TStreamCounters Counters;
 
-private:
+ private:
     friend class THWOutput;
     friend class TReadThread;
 

@@ -8,7 +8,7 @@
 #include <thread>
 
 class TWorkerThread {
-public:
+ public:
     TWorkerThread() = default;
     virtual ~TWorkerThread() = default;  // final classes call Finish() in their destructors
     TWorkerThread(const TWorkerThread&) = delete;
@@ -20,7 +20,7 @@ public:
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
     void WaitFor();  // joins the thread if it was started; idempotent
 
-protected:
+ protected:
     virtual void Execute() = 0;
     virtual void OnTerminate() {}
     // For destructors: the thread has ended when it returns, whatever state it was in.
@@ -29,7 +29,7 @@ protected:
         WaitFor();
     }
 
-private:
+ private:
     std::thread thread_;
     std::atomic<bool> terminated_{false};
     std::atomic<bool> finished_{false};

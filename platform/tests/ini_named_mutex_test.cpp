@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "zplatform/ini.h"
 #include "zplatform/named_mutex.h"
@@ -36,6 +37,7 @@ TEST(NamedMutex, TwoOwnersExcludeEachOtherUntilTheFirstReleases) {
     EXPECT_GE(std::chrono::steady_clock::now() - before, 50ms);
     first.reset();
     EXPECT_NE(NamedMutex::acquire(name, 50ms), nullptr);
+    std::filesystem::remove(std::filesystem::temp_directory_path() / (name + ".lock"));
 }
 
 }  // namespace

@@ -96,6 +96,7 @@ TEST(NamedEvent, AnotherProcessCanOpenAndSignalIt) {
         auto handle = NamedEvent::create(name, false, false);
         if (!handle) _exit(2);
         handle->set();
+        handle.reset();
         _exit(0);
     }
     int status = 0;

@@ -133,7 +133,12 @@ std::uint32_t Board::interruptCount() {
 
 void Board::signalInterrupt() {
     std::atomic_ref<std::uint32_t>(interruptBlock_[1]).fetch_add(1, std::memory_order_release);
+    if (interruptsLost_.load(std::memory_order_relaxed)) return;
     if (zplatform::NamedEvent* event = interruptEventView_.load(std::memory_order_acquire)) event->set();
+}
+
+void Board::setInterruptCount(std::uint32_t count) {
+    std::atomic_ref<std::uint32_t>(interruptBlock_[1]).store(count, std::memory_order_release);
 }
 
 std::string Board::interruptEventName(std::uint8_t slotNumber) {

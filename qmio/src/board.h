@@ -79,6 +79,10 @@ class Board {
     // reads with an atomic load), then the driver's named event is set. Needs no lock: the playback
     // thread calls it while the board's lock may be held by a register access.
     void signalInterrupt();
+    // Interrupts lost on the way to the host: the count still goes up, the event is not set.
+    void loseInterrupts(bool on) { interruptsLost_.store(on, std::memory_order_relaxed); }
+    // Sets the count of the interrupt block (a test starting the count near its wrap at 2^32).
+    void setInterruptCount(std::uint32_t count);
     // The driver's named event: "Global\qmbus" + slot number in decimal + "evnt0", an automatic-reset
     // event that exists while a handle of the board is open, so that the program can open it by name
     // (with the right to wait only) between QMBUS_Open and QMBUS_Close.
@@ -99,8 +103,13 @@ class Board {
     void logRegisters(bool on, std::size_t capacity);
     std::size_t readLog(std::size_t first, QmioTestAccess* out, std::size_t max);
 
-    // Faults injected by tests or the configuration.
+    // Faults injected by tests or the configuration: written under the board's lock (faults()), read
+    // by the driver's entry points from any thread through hasFault.
     BoardConfig& faults() { return config_; }
+    bool hasFault(bool BoardConfig::*fault) {
+        std::lock_guard lock(mutex_);
+        return config_.*fault;
+    }
 
     // Powers every device on again.
     void reset();
@@ -129,6 +138,7 @@ class Board {
     alignas(8) std::array<std::uint32_t, kInterruptBlockWords> interruptBlock_{};
     std::unique_ptr<zplatform::NamedEvent> interruptEvent_;
     std::atomic<zplatform::NamedEvent*> interruptEventView_{nullptr};  // for the playback thread
+    std::atomic<bool> interruptsLost_{false};
     bool open_ = false;
 
     bool logging_ = false;

@@ -49,7 +49,8 @@ const char* Driver::deviceName(unsigned slot) {
 int64_t Driver::open(unsigned slot) {
     std::lock_guard lock(mutex_);
     ensureConfigured();
-    if (slot >= bySlot_.size() || !bySlot_[slot] || bySlot_[slot]->faults().failOpen) return -1;
+    if (slot >= bySlot_.size() || !bySlot_[slot] || bySlot_[slot]->hasFault(&BoardConfig::failOpen))
+        return -1;
     open_[slot] = true;
     bySlot_[slot]->opened();
     return kHandleBase + slot;

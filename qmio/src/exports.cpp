@@ -68,7 +68,7 @@ QMIO_API uint32_t QMBUS_GetSlotNumber(int64_t handle) {
 
 QMIO_API int32_t QMBUS_BARMap(int64_t handle, TBARBuffer* bar) {
     Board* board = Driver::instance().boardForHandle(handle);
-    if (!board || !bar || board->faults().failBarMap) return -1;
+    if (!board || !bar || board->hasFault(&qmio::BoardConfig::failBarMap)) return -1;
     *bar = TBARBuffer{};
     bar->UserVA = board->window();
     bar->Length = qmio::kWindowWords * 4;
@@ -77,7 +77,7 @@ QMIO_API int32_t QMBUS_BARMap(int64_t handle, TBARBuffer* bar) {
 
 QMIO_API int32_t QMBUS_GetRegisterTrap(int64_t handle, TRegisterTrap* trap) {
     Board* board = Driver::instance().boardForHandle(handle);
-    if (!board || !trap || board->faults().noTrap) return -1;
+    if (!board || !trap || board->hasFault(&qmio::BoardConfig::noTrap)) return -1;
     trap->context = board;
     trap->read = trapRead;
     trap->write = trapWrite;
@@ -86,7 +86,7 @@ QMIO_API int32_t QMBUS_GetRegisterTrap(int64_t handle, TRegisterTrap* trap) {
 
 QMIO_API int32_t QMBUS_MemoryMap(int64_t handle, TMapMemData* mem) {
     Board* board = Driver::instance().boardForHandle(handle);
-    if (!board || !mem || board->faults().failMemoryMap) return -1;
+    if (!board || !mem || board->hasFault(&qmio::BoardConfig::failMemoryMap)) return -1;
     std::lock_guard lock(board->mutex());
     board->mapDmaBuffers(*mem);
     return 0;
@@ -94,7 +94,7 @@ QMIO_API int32_t QMBUS_MemoryMap(int64_t handle, TMapMemData* mem) {
 
 QMIO_API int32_t QMBUS_GetInterruptInfo(int64_t handle, TIntInfo* info) {
     Board* board = Driver::instance().boardForHandle(handle);
-    if (!board || !info || board->faults().failInterruptInfo) return -1;
+    if (!board || !info || board->hasFault(&qmio::BoardConfig::failInterruptInfo)) return -1;
     *info = TIntInfo{};
     info->Count = kInterruptBlockCount;
     info->Buffers = board->interruptBlock();
@@ -187,6 +187,9 @@ QMIO_API int32_t QmioTest_SetFault(int32_t board, int32_t fault, int32_t on) {
                 break;
             case QMIO_FAULT_DAC_READ_BACK:
                 b.device<qmio::Converter>().setReadBackFault(set);
+                break;
+            case QMIO_FAULT_INTERRUPTS_LOST:
+                b.loseInterrupts(set);
                 break;
             case QMIO_FAULT_FPGA_DONE_HIGH:
                 b.device<qmio::FpgaConfigPort>().setDoneStuckHigh(set);
@@ -422,6 +425,13 @@ QMIO_API int32_t QmioTest_MasterBudget(int32_t board, int64_t buffers) {
         b.device<qmio::DmaMaster>().setBudget(buffers);
         return 0;
     });
+}
+
+QMIO_API int32_t QmioTest_SetInterruptCount(int32_t board, uint32_t count) {
+    Board* b = Driver::instance().board(board);
+    if (!b) return -1;
+    b->setInterruptCount(count);
+    return 0;
 }
 
 QMIO_API int32_t QmioTest_CaptureMemory(int32_t board, int64_t capacity) {

@@ -2,10 +2,11 @@
 // automatic reset, set, reset, wait with a time-out; opening an event that nobody created fails.
 //
 // Windows: CreateEventA / OpenEventA(SYNCHRONIZE) / SetEvent / ResetEvent / WaitForSingleObject.
-// POSIX: a small shared-memory object "/zorvanl.<name>" (characters '\' and '/' of the name become '_')
-// holding a process-shared robust mutex, a condition variable, the signalled state and a count of
-// open handles; the last handle to close removes the object, as Windows removes an event. Within one
-// process every handle of a name shares one mapping.
+// POSIX (Linux): a small shared-memory object "/zorvanl.<name>" (characters '\' and '/' of the name
+// become '_') holding the signalled state, which is also a shared futex word, and a count of open
+// handles; the last handle to close removes the object, as Windows removes an event. Everything in it
+// is a lock-free atomic, so a process that dies never leaves the event locked. (An event held by a
+// process that died stays until it is removed by hand: rm /dev/shm/zorvanl.*.)
 #pragma once
 
 #include <chrono>
@@ -23,6 +24,8 @@ class NamedEvent {
     // Creates the event, or opens it when it exists already (its state is then kept).
     // Returns nullptr on failure.
     static std::unique_ptr<NamedEvent> create(const std::string& name, bool manualReset, bool initiallySet);
+    // An event without a name, private to this process (events that only the program's own threads use).
+    static std::unique_ptr<NamedEvent> createLocal(bool manualReset, bool initiallySet);
     // Opens an existing event with the right to wait only (set and reset are not used on it).
     // Returns nullptr when no event of that name exists.
     static std::unique_ptr<NamedEvent> openForWait(const std::string& name);

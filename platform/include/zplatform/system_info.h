@@ -5,6 +5,7 @@
 // its source on Windows and on Linux. Amounts are in bytes. Text is UTF-8.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ LocalTime localTimeNow();
 
 // Full path of the running program's file. Windows: GetModuleFileNameW. Linux: /proc/self/exe.
 std::string executablePath();
+
+// CPU time the calling thread has used so far.
+std::chrono::nanoseconds currentThreadCpuTime();
 // The program's command-line parameters without the program itself.
 // Windows: CommandLineToArgvW(GetCommandLineW()). Linux: /proc/self/cmdline.
 std::vector<std::string> commandLineParameters();

@@ -1,17 +1,17 @@
 #include "zplatform/named_event.h"
 
 #include <fcntl.h>
-#include <pthread.h>
+#include <linux/futex.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <ctime>
-#include <map>
-#include <mutex>
 #include <thread>
 
 namespace zplatform {
@@ -19,16 +19,18 @@ namespace {
 
 constexpr std::uint32_t kMagic = 0x5A564556;  // "ZVEV": the creator has finished initialising
 
-// The object in shared memory. `magic` is written last by the creator; openers wait for it.
+// The object in shared memory. Every field is a lock-free atomic, so no process can die holding a
+// lock. `signaled` is also the futex word: a shared (not process-private) futex is keyed by the object
+// itself, so waiters and setters meet whichever mapping of the object they use, in one process or
+// several.
 struct SharedEvent {
     std::atomic<std::uint32_t> magic;
-    std::uint32_t manualReset;
-    std::uint32_t signaled;
-    std::uint32_t handles;  // open handles in all processes (mappings, counted once per process)
-    std::uint32_t removed;  // the last handle closed and the name was removed
-    pthread_mutex_t mutex;
-    pthread_cond_t cond;
+    std::atomic<std::uint32_t> manualReset;
+    std::atomic<std::uint32_t> signaled;
+    // Open handles in all processes. 0 means the object is being removed: nobody may join it then.
+    std::atomic<std::uint32_t> handles;
 };
+static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
 std::string objectName(const std::string& name) {
     std::string object = "/zorvanl.";
@@ -37,196 +39,146 @@ std::string objectName(const std::string& name) {
     return object;
 }
 
-class Lock {
- public:
-    explicit Lock(SharedEvent* event) : mutex_(&event->mutex) {
-        // A process that died holding the lock leaves it inconsistent; the state it guards is one word
-        // that is always valid, so the lock is simply made consistent again.
-        if (pthread_mutex_lock(mutex_) == EOWNERDEAD) pthread_mutex_consistent(mutex_);
-    }
-    ~Lock() { pthread_mutex_unlock(mutex_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
- private:
-    pthread_mutex_t* mutex_;
-};
-
-// One mapping per name and process, shared by every handle of this process.
-struct Mapping {
-    std::string object;
-    SharedEvent* event = nullptr;
-    int users = 0;
-};
-
-std::mutex& registryMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-std::map<std::string, Mapping*>& mappings() {
-    static auto* map = new std::map<std::string, Mapping*>;  // lives to the end of the process
-    return *map;
-}
-
 SharedEvent* mapObject(int fd) {
     void* memory = mmap(nullptr, sizeof(SharedEvent), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     return memory == MAP_FAILED ? nullptr : static_cast<SharedEvent*>(memory);
 }
 
-void initialise(SharedEvent* event, bool manualReset, bool initiallySet) {
-    pthread_mutexattr_t mutexAttr;
-    pthread_mutexattr_init(&mutexAttr);
-    pthread_mutexattr_setpshared(&mutexAttr, PTHREAD_PROCESS_SHARED);
-    pthread_mutexattr_setrobust(&mutexAttr, PTHREAD_MUTEX_ROBUST);
-    pthread_mutex_init(&event->mutex, &mutexAttr);
-    pthread_mutexattr_destroy(&mutexAttr);
-    pthread_condattr_t condAttr;
-    pthread_condattr_init(&condAttr);
-    pthread_condattr_setpshared(&condAttr, PTHREAD_PROCESS_SHARED);
-    pthread_condattr_setclock(&condAttr, CLOCK_MONOTONIC);
-    pthread_cond_init(&event->cond, &condAttr);
-    pthread_condattr_destroy(&condAttr);
-    event->manualReset = manualReset ? 1 : 0;
-    event->signaled = initiallySet ? 1 : 0;
-    event->handles = 0;
-    event->removed = 0;
-    event->magic.store(kMagic, std::memory_order_release);
+void futexWake(std::atomic<std::uint32_t>* word, int waiters) {
+    syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(word), FUTEX_WAKE, waiters, nullptr, nullptr, 0);
 }
 
-// Opens (and with `create`, creates) the shared object and counts this process as a user.
-Mapping* attach(const std::string& name, bool create, bool manualReset, bool initiallySet) {
-    std::lock_guard guard(registryMutex());
-    auto& map = mappings();
-    if (auto it = map.find(name); it != map.end()) {
-        ++it->second->users;
-        return it->second;
-    }
-    const std::string object = objectName(name);
+// Sleeps while *word == expected, at most `timeout` (nullptr: no limit).
+void futexWait(std::atomic<std::uint32_t>* word, std::uint32_t expected, const timespec* timeout) {
+    syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(word), FUTEX_WAIT, expected, timeout, nullptr, 0);
+}
+
+// Takes a handle on an object that is not being removed.
+bool join(SharedEvent* event) {
+    std::uint32_t handles = event->handles.load(std::memory_order_acquire);
+    while (handles != 0)
+        if (event->handles.compare_exchange_weak(handles, handles + 1, std::memory_order_acq_rel))
+            return true;
+    return false;
+}
+
+// Opens (and with `create`, creates) the named object and takes a handle on it.
+SharedEvent* attach(const std::string& object, bool create, bool manualReset, bool initiallySet) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        SharedEvent* event = nullptr;
         int fd = create ? shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666) : -1;
         if (fd >= 0) {
             fchmod(fd, 0666);  // other users of the machine may open it too, as with a Global\ event
-            if (ftruncate(fd, sizeof(SharedEvent)) == 0 && (event = mapObject(fd)) != nullptr)
-                initialise(event, manualReset, initiallySet);
-        } else {
-            if (create && errno != EEXIST) return nullptr;
-            fd = shm_open(object.c_str(), O_RDWR | O_CLOEXEC, 0);
-            if (fd < 0) {
-                if (!create) return nullptr;
-                continue;  // removed between the two opens: create it afresh
+            SharedEvent* event = ftruncate(fd, sizeof(SharedEvent)) == 0 ? mapObject(fd) : nullptr;
+            close(fd);
+            if (!event) {
+                shm_unlink(object.c_str());
+                return nullptr;
             }
-            struct stat info {};
-            // The creator may still be sizing and initialising the object.
-            for (int wait = 0; wait < 1000 && fstat(fd, &info) == 0 &&
-                               info.st_size < static_cast<off_t>(sizeof(SharedEvent));
-                 ++wait)
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-            if (info.st_size >= static_cast<off_t>(sizeof(SharedEvent))) event = mapObject(fd);
-            for (int wait = 0; event && wait < 1000 && event->magic.load(std::memory_order_acquire) != kMagic;
-                 ++wait)
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-            if (event && event->magic.load(std::memory_order_acquire) != kMagic) {
-                munmap(event, sizeof(SharedEvent));
-                event = nullptr;
-            }
+            event->manualReset.store(manualReset ? 1 : 0, std::memory_order_relaxed);
+            event->signaled.store(initiallySet ? 1 : 0, std::memory_order_relaxed);
+            event->handles.store(1, std::memory_order_relaxed);
+            event->magic.store(kMagic, std::memory_order_release);
+            return event;
         }
+        if (create && errno != EEXIST) return nullptr;
+        fd = shm_open(object.c_str(), O_RDWR | O_CLOEXEC, 0);
+        if (fd < 0) {
+            if (!create) return nullptr;
+            continue;  // removed between the two opens: create it afresh
+        }
+        // The creator may still be sizing and initialising the object.
+        SharedEvent* event = nullptr;
+        struct stat info {};
+        for (int wait = 0; wait < 1000; ++wait) {
+            if (fstat(fd, &info) == 0 && info.st_size >= static_cast<off_t>(sizeof(SharedEvent))) break;
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        if (info.st_size >= static_cast<off_t>(sizeof(SharedEvent))) event = mapObject(fd);
         close(fd);
         if (!event) return nullptr;
-        bool removed = false;
-        {
-            Lock lock(event);
-            removed = event->removed != 0;
-            if (!removed) ++event->handles;
-        }
-        if (removed) {  // the last user elsewhere is removing it right now
-            munmap(event, sizeof(SharedEvent));
-            if (!create) return nullptr;
-            continue;
-        }
-        auto* mapping = new Mapping{object, event, 1};
-        map.emplace(name, mapping);
-        return mapping;
+        for (int wait = 0; wait < 1000 && event->magic.load(std::memory_order_acquire) != kMagic; ++wait)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        if (event->magic.load(std::memory_order_acquire) == kMagic && join(event)) return event;
+        munmap(event, sizeof(SharedEvent));  // being removed by its last user, or never initialised
+        if (!create) return nullptr;
     }
     return nullptr;
-}
-
-void detach(const std::string& name, Mapping* mapping) {
-    std::lock_guard guard(registryMutex());
-    if (--mapping->users > 0) return;
-    mappings().erase(name);
-    bool last = false;
-    {
-        Lock lock(mapping->event);
-        last = --mapping->event->handles == 0;
-        if (last) mapping->event->removed = 1;
-    }
-    if (last) shm_unlink(mapping->object.c_str());
-    munmap(mapping->event, sizeof(SharedEvent));
-    delete mapping;
 }
 
 }  // namespace
 
 struct NamedEvent::Impl {
-    std::string name;
-    Mapping* mapping = nullptr;
+    std::string object;
+    SharedEvent* event = nullptr;
 };
 
 NamedEvent::NamedEvent(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 NamedEvent::~NamedEvent() {
-    if (impl_ && impl_->mapping) detach(impl_->name, impl_->mapping);
+    if (!impl_ || !impl_->event) return;
+    if (impl_->object.empty()) {  // a local event lives on the heap
+        delete impl_->event;
+        return;
+    }
+    // The last handle removes the name, as Windows removes an event nobody holds any more.
+    if (impl_->event->handles.fetch_sub(1, std::memory_order_acq_rel) == 1) shm_unlink(impl_->object.c_str());
+    munmap(impl_->event, sizeof(SharedEvent));
 }
 
 std::unique_ptr<NamedEvent> NamedEvent::create(const std::string& name, bool manualReset, bool initiallySet) {
-    Mapping* mapping = attach(name, true, manualReset, initiallySet);
-    if (!mapping) return nullptr;
-    return std::unique_ptr<NamedEvent>(new NamedEvent(std::make_unique<Impl>(Impl{name, mapping})));
+    const std::string object = objectName(name);
+    SharedEvent* event = attach(object, true, manualReset, initiallySet);
+    if (!event) return nullptr;
+    return std::unique_ptr<NamedEvent>(new NamedEvent(std::make_unique<Impl>(Impl{object, event})));
+}
+
+std::unique_ptr<NamedEvent> NamedEvent::createLocal(bool manualReset, bool initiallySet) {
+    auto* event = new SharedEvent{};
+    event->manualReset.store(manualReset ? 1 : 0);
+    event->signaled.store(initiallySet ? 1 : 0);
+    event->handles.store(1);
+    event->magic.store(kMagic);
+    return std::unique_ptr<NamedEvent>(new NamedEvent(std::make_unique<Impl>(Impl{std::string(), event})));
 }
 
 std::unique_ptr<NamedEvent> NamedEvent::openForWait(const std::string& name) {
-    Mapping* mapping = attach(name, false, false, false);
-    if (!mapping) return nullptr;
-    return std::unique_ptr<NamedEvent>(new NamedEvent(std::make_unique<Impl>(Impl{name, mapping})));
+    const std::string object = objectName(name);
+    SharedEvent* event = attach(object, false, false, false);
+    if (!event) return nullptr;
+    return std::unique_ptr<NamedEvent>(new NamedEvent(std::make_unique<Impl>(Impl{object, event})));
 }
 
 void NamedEvent::set() {
-    SharedEvent* event = impl_->mapping->event;
-    Lock lock(event);
-    event->signaled = 1;
-    if (event->manualReset)
-        pthread_cond_broadcast(&event->cond);
-    else
-        pthread_cond_signal(&event->cond);
+    SharedEvent* event = impl_->event;
+    event->signaled.store(1, std::memory_order_release);
+    futexWake(&event->signaled, event->manualReset.load(std::memory_order_relaxed) ? INT_MAX : 1);
 }
 
 void NamedEvent::reset() {
-    SharedEvent* event = impl_->mapping->event;
-    Lock lock(event);
-    event->signaled = 0;
+    impl_->event->signaled.store(0, std::memory_order_release);
 }
 
 WaitResult NamedEvent::wait(std::chrono::milliseconds timeout) {
-    SharedEvent* event = impl_->mapping->event;
-    timespec deadline{};
+    SharedEvent* event = impl_->event;
+    const bool manual = event->manualReset.load(std::memory_order_relaxed) != 0;
     const bool infinite = timeout == kInfinite;
-    if (!infinite) {
-        clock_gettime(CLOCK_MONOTONIC, &deadline);
-        const long long ns = deadline.tv_nsec + (timeout.count() % 1000) * 1000000LL;
-        deadline.tv_sec += static_cast<time_t>(timeout.count() / 1000 + ns / 1000000000LL);
-        deadline.tv_nsec = static_cast<long>(ns % 1000000000LL);
+    const auto deadline =
+        infinite ? std::chrono::steady_clock::time_point::max() : std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        // An automatic-reset event is taken by exactly one waiter: the one whose exchange clears it.
+        if (manual ? event->signaled.load(std::memory_order_acquire) == 1
+                   : event->signaled.exchange(0, std::memory_order_acq_rel) == 1)
+            return WaitResult::Signaled;
+        if (infinite) {
+            futexWait(&event->signaled, 0, nullptr);
+            continue;
+        }
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) return WaitResult::Timeout;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec relative{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        futexWait(&event->signaled, 0, &relative);  // wakes on set, time-out or a changed word
     }
-    Lock lock(event);
-    while (!event->signaled) {
-        const int rc = infinite ? pthread_cond_wait(&event->cond, &event->mutex)
-                                : pthread_cond_timedwait(&event->cond, &event->mutex, &deadline);
-        if (rc == EOWNERDEAD) pthread_mutex_consistent(&event->mutex);
-        if (rc == ETIMEDOUT) return WaitResult::Timeout;
-        if (rc != 0 && rc != EOWNERDEAD && rc != EINTR) return WaitResult::Failed;
-    }
-    if (!event->manualReset) event->signaled = 0;
-    return WaitResult::Signaled;
 }
 
 }  // namespace zplatform

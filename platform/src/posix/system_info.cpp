@@ -141,6 +141,12 @@ LocalTime localTimeNow() {
             static_cast<int>(now.tv_nsec / 1000000)};
 }
 
+std::chrono::nanoseconds currentThreadCpuTime() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+
 std::string executablePath() {
     std::string path(256, '\0');
     for (;;) {

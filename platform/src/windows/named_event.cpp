@@ -21,6 +21,12 @@ std::unique_ptr<NamedEvent> NamedEvent::create(const std::string& name, bool man
     return std::unique_ptr<NamedEvent>(new NamedEvent(std::make_unique<Impl>(Impl{handle})));
 }
 
+std::unique_ptr<NamedEvent> NamedEvent::createLocal(bool manualReset, bool initiallySet) {
+    HANDLE handle = CreateEventA(nullptr, manualReset ? TRUE : FALSE, initiallySet ? TRUE : FALSE, nullptr);
+    if (!handle) return nullptr;
+    return std::unique_ptr<NamedEvent>(new NamedEvent(std::make_unique<Impl>(Impl{handle})));
+}
+
 std::unique_ptr<NamedEvent> NamedEvent::openForWait(const std::string& name) {
     HANDLE handle = OpenEventA(SYNCHRONIZE, FALSE, name.c_str());
     if (!handle) return nullptr;

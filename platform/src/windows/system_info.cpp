@@ -60,6 +60,15 @@ LocalTime localTimeNow() {
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+std::chrono::nanoseconds currentThreadCpuTime() {
+    FILETIME creation, exit, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &creation, &exit, &kernel, &user)) return {};
+    const auto ticks = [](const FILETIME& t) {  // 100 ns units
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return std::chrono::nanoseconds((ticks(kernel) + ticks(user)) * 100);
+}
+
 std::string executablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -63,7 +63,9 @@ enum QmioTestFault {
     QMIO_FAULT_SYNTH_READBACK = 19, /* every synthesizer read-back shows its first bit inverted */
     /* output chain */
     QMIO_FAULT_DAC_STUCK_BUSY = 20, /* the AD9786 converter stays busy (register 0x0F bit 5) for ever */
-    QMIO_FAULT_DAC_READ_BACK = 21   /* every converter register read answers bit 0 inverted */
+    QMIO_FAULT_DAC_READ_BACK = 21,  /* every converter register read answers bit 0 inverted */
+    /* data path */
+    QMIO_FAULT_INTERRUPTS_LOST = 22 /* played buffers are counted, but the driver's event is not set */
 };
 QMIO_API int32_t QmioTest_SetFault(int32_t board, int32_t fault, int32_t on);
 
@@ -191,6 +193,8 @@ QMIO_API int32_t QmioTest_SetMasterRate(int32_t board, double bytesPerSecond);
 /* From now on the master plays at most `buffers` more buffers, then holds until given more (< 0: no
  * limit, the power-on setting). Lets a test step the ring buffer by buffer. */
 QMIO_API int32_t QmioTest_MasterBudget(int32_t board, int64_t buffers);
+/* Sets the count of played buffers in the interrupt block (word 1), for example just below its wrap. */
+QMIO_API int32_t QmioTest_SetInterruptCount(int32_t board, uint32_t count);
 
 /* Capture of what the master plays. CaptureMemory keeps the first `capacity` bytes in memory (0: off);
  * CaptureFile writes everything to the file at `path` (NULL or empty: off). Each starts afresh and
