@@ -5,8 +5,9 @@
 // It prints:
 //   - this machine's single-thread memcpy bandwidth;
 //   - for a 64 MiB file (read once into memory) and a 150 MiB file (refilled by the reading thread):
-//     the highest board rate that a full-length run sustains with zero overruns, and its ratio to the
-//     memcpy bandwidth;
+//     the highest board rate that a full-length run sustains with zero overruns (the best of up to
+//     two runs, so that one stall of the machine does not decide), and its ratio to the memcpy
+//     bandwidth;
 //   - at 250 MB/s (a PCI-class rate): the overruns and the output thread's CPU time per GiB.
 // The last line reads "streaming ratio=<r> overruns_at_250=<n>", r being the smaller of the two ratios.
 //
@@ -76,6 +77,7 @@ struct Run {
     double boardRate = 0;  // bytes per second the board actually played
     double outputCpuSeconds = 0;
     std::uint64_t bytes = 0;
+    std::uint32_t mostBehind = 0;
 };
 
 class Bench {
@@ -97,6 +99,7 @@ class Bench {
         SetDriverBufferSizes(hw_.MemoryData, DrvBufferLen);
         stream_.Counters.Overruns = 0;
         stream_.Counters.CtrlByteTX = 0;
+        stream_.Counters.MostBehind = 0;
         stream_.StartDataThreads();
         hw_.StartMaster();
         const auto start = Clock::now();
@@ -111,33 +114,37 @@ class Bench {
         result.boardRate = static_cast<double>(master.bytesPlayed) / elapsed;
         result.outputCpuSeconds = static_cast<double>(stream_.Counters.OutputCpuNs.load()) / 1e9;
         result.bytes = static_cast<std::uint64_t>(master.bytesPlayed);
+        result.mostBehind = stream_.Counters.MostBehind;
         return result;
     }
 
-    // The board kept the rate asked of it and the program never let it overtake the ring.
-    bool sustains(const std::string& file, double rate, double seconds) {
-        const Run r = run(file, rate, seconds);
-        return r.overruns == 0 && r.boardRate >= 0.95 * rate;
+    // The board kept the rate asked of it and the program never let it overtake the ring, in one of
+    // `attempts` runs: a virtual machine's rare stall of several milliseconds must not decide alone.
+    bool sustains(const std::string& file, double rate, double seconds, int attempts) {
+        for (int attempt = 0; attempt < attempts; ++attempt) {
+            const Run r = run(file, rate, seconds);
+            if (r.overruns == 0 && r.boardRate >= 0.95 * rate) return true;
+        }
+        return false;
     }
 
-    // The highest rate, found with short probes and confirmed by a full-length run.
+    // The highest rate: doubling with short probes, bisection with longer ones, then confirmed by a
+    // full-length run (stepping down while neither of two runs is clean).
     double highestRate(const std::string& file, double ceiling, double seconds) {
         double good = 0, bad = ceiling;
         for (double rate = kPciRate / 4; rate < ceiling; rate *= 2) {
-            if (!sustains(file, rate, 1.0)) {
+            if (!sustains(file, rate, 1.0, 2)) {
                 bad = rate;
                 break;
             }
             good = rate;
         }
-        for (int step = 0; step < 5 && good > 0; ++step) {
+        for (int step = 0; step < 6 && good > 0; ++step) {
             const double middle = (good + bad) / 2;
-            (sustains(file, middle, 2.0) ? good : bad) = middle;
+            (sustains(file, middle, 3.0, 2) ? good : bad) = middle;
         }
-        for (int attempt = 0; attempt < 4 && good > 0; ++attempt) {
-            if (sustains(file, good, seconds)) return good;
-            good *= 0.85;
-        }
+        for (; good >= kPciRate / 4; good *= 0.85)
+            if (sustains(file, good, seconds, 2)) return good;
         return 0;
     }
 
@@ -150,8 +157,11 @@ class Bench {
 
 int main(int argc, char** argv) {
     double seconds = 10;
-    for (int i = 1; i + 1 < argc; ++i)
+    double singleRate = 0;  // --rate R: one run at R MB/s with each file, for diagnosis
+    for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::max(1.0, std::atof(argv[i + 1]));
+        if (std::strcmp(argv[i], "--rate") == 0) singleRate = std::atof(argv[i + 1]) * kMB;
+    }
 
     CreateWarning(0);
     const std::string config = "[Board0]\nDmaBuffers=" + std::to_string(kRingBuffers) +
@@ -172,6 +182,16 @@ int main(int argc, char** argv) {
 
         const std::string small = WriteRandomFile(dir, "stream64.bin", 64u << 20);
         const std::string large = WriteRandomFile(dir, "stream150.bin", 150u << 20);
+        if (singleRate > 0) {
+            for (const auto& file : {small, large}) {
+                const Run r = bench.run(file, singleRate, seconds);
+                std::printf("%s at %.0f MB/s: %llu overruns, board %.1f MB/s, at most %u buffers behind\n",
+                            file.c_str(), singleRate / kMB, static_cast<unsigned long long>(r.overruns),
+                            r.boardRate / kMB, r.mostBehind);
+            }
+            std::filesystem::remove_all(dir);
+            return 0;
+        }
         double ratio = 1e9;
         for (const auto& [label, file] :
              {std::pair{"64 MiB file", small}, std::pair{"150 MiB file", large}}) {

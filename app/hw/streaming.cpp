@@ -19,8 +19,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kThreadWait = 100ms;  // longest wait of a stream thread before it looks for a stop
-constexpr int kInitPolls = 5001;     // readiness polls of StartDataThreads, 1 ms apart
+constexpr auto kThreadWait = 100ms;            // longest wait of a stream thread before it looks for a stop
+constexpr int kInitPolls = 5001;               // readiness polls of StartDataThreads, 1 ms apart
+constexpr std::uint32_t kReadPiece = 1 << 20;  // bytes of one read of the reading thread
 
 std::string Hex8(const void* address) {
     char text[16];
@@ -109,6 +110,9 @@ bool THWOutput::FillDriverBuffer(std::uint32_t c) {
 }
 
 void THWOutput::Execute() {
+    // The board must not overtake the ring: the thread that refills it runs before ordinary work
+    // (where the program may raise it; it then spends nearly all its time waiting for the driver).
+    zplatform::system::raiseCurrentThreadPriority(1);
     stream_.hEventHWOutputThread->reset();
     const std::uint32_t ring = stream_.RingBuffers;
     // The ring position follows from the count at the start; without it nothing can be placed, so the
@@ -132,6 +136,9 @@ void THWOutput::Execute() {
             if (hEventUioma->wait(kThreadWait) != zplatform::WaitResult::Signaled) continue;
             count = InterruptCount();
             stream_.Counters.CtrlIRQCount = count;
+            const auto behind = static_cast<std::uint32_t>(std::min<std::int64_t>(count - last, UINT32_MAX));
+            if (behind > stream_.Counters.MostBehind.load(std::memory_order_relaxed))
+                stream_.Counters.MostBehind.store(behind, std::memory_order_relaxed);
             if (count - last < static_cast<std::int64_t>(ring)) {
                 n = count - last;
             } else {
@@ -173,26 +180,27 @@ void TReadThread::OnTerminate() {
     stream_.ReadThreadStopped = true;
 }
 
-// Size bytes of the file repeated without end, from where the last read stopped.
+// Size bytes of the file repeated without end, from where the last read stopped. The file is read in
+// pieces, so that one long read never keeps the output thread from a processor.
 void TReadThread::FillBuffer(TDataBuffer& buffer) {
     std::uint32_t filled = 0;
-    bool wrapped = false;
+    bool wrapped = false;  // the last read hit the end of the file without reading anything
     while (filled < buffer.Size) {
-        Stream.read(reinterpret_cast<char*>(buffer.Data.get()) + filled, buffer.Size - filled);
+        const std::uint32_t wanted = std::min<std::uint32_t>(buffer.Size - filled, kReadPiece);
+        Stream.read(reinterpret_cast<char*>(buffer.Data.get()) + filled, wanted);
         const auto got = static_cast<std::uint32_t>(Stream.gcount());
         filled += got;
         CopyedLength += got;
-        if (filled < buffer.Size) {
-            // The end of the file (or a file that shrank): go on from its start.
-            if (got == 0 && wrapped) {  // nothing readable at all: keep the sequence length with zeros
-                std::fill(buffer.Data.get() + filled, buffer.Data.get() + buffer.Size, std::uint8_t{0});
-                break;
-            }
-            wrapped = got == 0;
-            Stream.clear();
-            Stream.seekg(0);
-            CopyedLength = 0;
+        if (got == wanted) continue;
+        // The end of the file (or of a file that shrank): go on from its start.
+        if (got == 0 && wrapped) {  // nothing readable at all: keep the sequence length with zeros
+            std::fill(buffer.Data.get() + filled, buffer.Data.get() + buffer.Size, std::uint8_t{0});
+            break;
         }
+        wrapped = got == 0;
+        Stream.clear();
+        Stream.seekg(0);
+        CopyedLength = 0;
     }
 }
 

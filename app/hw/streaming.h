@@ -55,6 +55,7 @@ struct TStreamCounters {
     std::atomic<std::uint64_t> CtrlByteTX{0};      // bytes copied into driver buffers since the start
     std::atomic<std::uint64_t> Overruns{0};        // passes in which the board had overtaken the ring
     std::atomic<std::int64_t> OutputCpuNs{0};      // CPU time of the last output thread, when it ended
+    std::atomic<std::uint32_t> MostBehind{0};      // most buffers the board had played at one wake-up
 };
 
 class THWOutput final : public TWorkerThread {

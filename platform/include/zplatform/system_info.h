@@ -28,6 +28,13 @@ LocalTime localTimeNow();
 // Full path of the running program's file. Windows: GetModuleFileNameW. Linux: /proc/self/exe.
 std::string executablePath();
 
+// Raises the calling thread's scheduling priority for time-critical work (a thread that must answer
+// the board within a few milliseconds), by `level` 1 or 2 (2 above 1), where the platform allows it.
+// POSIX: real-time round-robin scheduling at priority 10 x level (allowed to root, to CAP_SYS_NICE and
+// within an rtprio limit); otherwise the thread keeps its priority. Windows: THREAD_PRIORITY_HIGHEST,
+// or THREAD_PRIORITY_TIME_CRITICAL for level 2. Returns whether it was raised.
+bool raiseCurrentThreadPriority(int level);
+
 // CPU time the calling thread has used so far.
 std::chrono::nanoseconds currentThreadCpuTime();
 // The program's command-line parameters without the program itself.

@@ -2,11 +2,13 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <pthread.h>
 #include <sched.h>
 #include <sys/statvfs.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -139,6 +141,12 @@ LocalTime localTimeNow() {
             local.tm_min,
             local.tm_sec,
             static_cast<int>(now.tv_nsec / 1000000)};
+}
+
+bool raiseCurrentThreadPriority(int level) {
+    sched_param parameters{};
+    parameters.sched_priority = 10 * std::clamp(level, 1, 2);
+    return pthread_setschedparam(pthread_self(), SCHED_RR, &parameters) == 0;
 }
 
 std::chrono::nanoseconds currentThreadCpuTime() {

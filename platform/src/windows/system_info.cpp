@@ -60,6 +60,11 @@ LocalTime localTimeNow() {
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+bool raiseCurrentThreadPriority(int level) {
+    return SetThreadPriority(GetCurrentThread(),
+                             level >= 2 ? THREAD_PRIORITY_TIME_CRITICAL : THREAD_PRIORITY_HIGHEST) != 0;
+}
+
 std::chrono::nanoseconds currentThreadCpuTime() {
     FILETIME creation, exit, kernel, user;
     if (!GetThreadTimes(GetCurrentThread(), &creation, &exit, &kernel, &user)) return {};
