@@ -7,4 +7,4 @@ source "$(dirname "$0")/lib.sh"
 install_missing
 build build
 cd "$ROOT/build/bin"
-exec ./zorvanl-info 0 Firmware "$@"
+exec ./zorvanl-info 0 Firmware --status "$@"

@@ -1,12 +1,17 @@
 #include "fpga_config_port.h"
 
+#include <cstdio>
+#include <iterator>
+
+#include "../modulator_timing.h"
+
 #include <algorithm>
 
 namespace qmio {
 
 using namespace zorvan::reg;
 
-FpgaConfigPort::FpgaConfigPort(Board& board) {
+FpgaConfigPort::FpgaConfigPort(Board& board) : board_(board) {
     board.mapWrite(FPGA_CTL, this);
     board.mapWrite(DATA_PORT, this);
     board.mapRead(FPGA_STAT, this);
@@ -114,6 +119,34 @@ void FpgaConfigPort::take(std::uint8_t byte) {
     done_ = true;
     image_ = incoming_;
     ++configurations_;
+}
+
+}  // namespace qmio
+
+namespace qmio {
+
+void FpgaConfigPort::describe(std::string& out) {
+    static constexpr const char* kRates[] = {"standard", "high rate", "highest rate", "L-band NF", "L-band UF",
+                                             "RAM load"};
+    char line[256];
+    if (configMode_) {
+        std::snprintf(line, sizeof line, "  FPGA: configuring, %u bytes received\n", bytesReceived_);
+    } else if (!done_) {
+        std::snprintf(line, sizeof line, "  FPGA: not configured%s\n", broken_ ? " (the last image was not intact)" : "");
+    } else {
+        const auto rate = static_cast<unsigned>(image_.rate);
+        std::snprintf(line, sizeof line, "  FPGA: %s, %s image, %u configurations since power-on\n",
+                      image_.name.c_str(), rate < std::size(kRates) ? kRates[rate] : "unknown", configurations_);
+    }
+    out += line;
+    if (!modulatorPresent()) return;
+    const ModulatorTiming timing = modulatorTiming(board_);
+    std::snprintf(line, sizeof line,
+                  "  modulator: sample clock %.3f kHz, symbol clock %.3f kHz, %.3g source bits per symbol "
+                  "(%.0f bytes/s)\n",
+                  timing.sampleClockKHz, timing.symbolClockKHz, timing.sourceBitsPerSymbol,
+                  timing.symbolClockKHz * 1000.0 * timing.sourceBitsPerSymbol / 8.0);
+    out += line;
 }
 
 }  // namespace qmio

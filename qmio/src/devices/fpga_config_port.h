@@ -31,6 +31,8 @@ class FpgaConfigPort : public BoardDevice {
     std::uint32_t read(std::uint32_t index) override;
     void write(std::uint32_t index, std::uint32_t value) override;
     void reset() override;
+    // The FPGA's state and, under a working image, what the modulator was programmed to do.
+    void describe(std::string& out) override;
 
     // DATA_PORT writes are configuration bytes now: other devices that take DATA_PORT writes (the
     // source-RAM address) ignore them meanwhile.
@@ -58,6 +60,8 @@ class FpgaConfigPort : public BoardDevice {
     void clear();
     void take(std::uint8_t byte);
     void fail();
+
+    Board& board_;
 
     // Configuration control.
     bool progHeld_ = false;

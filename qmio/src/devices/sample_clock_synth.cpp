@@ -1,5 +1,7 @@
 #include "sample_clock_synth.h"
 
+#include <cstdio>
+
 #include <cmath>
 
 namespace qmio {
@@ -126,6 +128,16 @@ unsigned converterClockDivider(const Converter& converter, double outputKHz) {
     if (clock & kDacDivideBy4) return synth::kMultiplierBase;
     if (clock & kDacDivideBy2) return synth::kMultiplierHigh;
     return outputKHz <= kBaseOutputKHz ? synth::kMultiplierBase : synth::kMultiplierHigh;
+}
+
+void SampleClockSynth::describe(std::string& out) {
+    char line[160];
+    if (outputKHz() > 0.0)
+        std::snprintf(line, sizeof line, "  sample-clock synthesizer: %.3f kHz, tuning word 0x%012llX, %u updates\n",
+                      outputKHz(), static_cast<unsigned long long>(latched(synth::kTuning) & kTuningMask), updates_);
+    else
+        std::snprintf(line, sizeof line, "  sample-clock synthesizer: no tuning word (base sample clock)\n");
+    out += line;
 }
 
 double sampleClockKHz(Board& board) {

@@ -31,6 +31,7 @@ class SampleClockSynth : public BoardDevice {
     std::uint32_t read(std::uint32_t index) override;
     void write(std::uint32_t index, std::uint32_t value) override;
     void reset() override;
+    void describe(std::string& out) override;
 
     // The latched register `reg`, and whether it was ever latched.
     std::uint64_t latched(unsigned reg) const { return reg < kRegisters ? registers_[reg].latched : 0; }
