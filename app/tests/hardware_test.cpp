@@ -20,19 +20,13 @@ namespace program_test {
 namespace {
 
 QmioTestFpga Fpga() {
-    QmioTestFpga state{};
-    QmioTest_FpgaState(0, &state);
-    return state;
+    return QmioTestQuery(QmioTest_FpgaState);
 }
 QmioTestModulator Modulator() {
-    QmioTestModulator state{};
-    QmioTest_Modulator(0, &state);
-    return state;
+    return QmioTestQuery(QmioTest_Modulator);
 }
 QmioTestSourceRam SourceRam() {
-    QmioTestSourceRam state{};
-    QmioTest_SourceRam(0, &state);
-    return state;
+    return QmioTestQuery(QmioTest_SourceRam);
 }
 
 class HardwareObjectTest : public ProgramTest {};

@@ -153,7 +153,7 @@ class ProgramTest : public ::testing::Test {
         ASSERT_EQ(ConnectDevice(0, AppPath("Firmware").c_str()), 0);
         _ConnectDeviceGetHandels(0, &hw->MemoryData, &hw->SlotNum);
         RememberMappedRing(hw->MemoryData);
-        ASSERT_GT(hw->MemoryData.Count, 0u);
+        ASSERT_GT(std::uint32_t{hw->MemoryData.Count}, 0u);  // a copy: the record is byte-packed
         BuffersPerCH = static_cast<std::int32_t>(hw->MemoryData.Count);
         DrvBufferLen = hw->MemoryData.Buffers[0].Size;
         DrvBufCount = static_cast<std::uint8_t>(BuffersPerCH);

@@ -15,9 +15,7 @@ namespace program_test {
 namespace {
 
 QmioTestMaster Master() {
-    QmioTestMaster master{};
-    QmioTest_Master(0, &master);
-    return master;
+    return QmioTestQuery(QmioTest_Master);
 }
 
 class StreamingTest : public ProgramTest {
@@ -315,7 +313,7 @@ TEST_F(CycleModeTest, AFileOneByteOverThreeMebibytesFillsFourBuffersAndFifteenZe
     const auto file = load(3145729, 4);
     EXPECT_EQ(DrvBufCount, 4);
     for (unsigned j = 0; j < 4; ++j)
-        EXPECT_EQ(hw->MemoryData.Buffers[j].Size, 786436u);
+        EXPECT_EQ(std::uint32_t{hw->MemoryData.Buffers[j].Size}, 786436u);
     EXPECT_EQ(std::memcmp(buffer(3), file.data() + 3 * 786436, 786421), 0);
     EXPECT_TRUE(std::all_of(buffer(3) + 786421, buffer(3) + 786436, [](std::uint8_t b) { return b == 0; }));
     EXPECT_EQ(std::memcmp(buffer(0), file.data(), 786436), 0);
@@ -324,7 +322,7 @@ TEST_F(CycleModeTest, AFileOneByteOverThreeMebibytesFillsFourBuffersAndFifteenZe
 TEST_F(CycleModeTest, WithEightBuffersFiveOfThemGiveTheLeastPadding) {
     load(3145729, 8);
     EXPECT_EQ(DrvBufCount, 5);
-    EXPECT_EQ(hw->MemoryData.Buffers[4].Size, 629148u);
+    EXPECT_EQ(std::uint32_t{hw->MemoryData.Buffers[4].Size}, 629148u);
     EXPECT_EQ(PadBytes(3145729, 5), 11u);
     EXPECT_EQ(PadBytes(3145729, 6), 23u);
     EXPECT_EQ(PadBytes(3145729, 7), 15u);
@@ -336,7 +334,7 @@ TEST_F(CycleModeTest, AFileThatSplitsEvenlyStopsTheSearchAndIsPlayedAsItIs) {
     const auto file = load(3000000, 8);
     DebugLogger.Disable();
     EXPECT_EQ(DrvBufCount, 3);
-    EXPECT_EQ(hw->MemoryData.Buffers[2].Size, 1000000u);
+    EXPECT_EQ(std::uint32_t{hw->MemoryData.Buffers[2].Size}, 1000000u);
     const std::string text = ReadText(DebugLogger.FileName());
     EXPECT_NE(text.find("MemoryData.Buffers[2].Size=1000000  LoadDrvBuffers"), std::string::npos);
 
@@ -370,8 +368,8 @@ TEST(DriverParameters, TheProgramAndTheEmulatedDriverReadTheSameRing) {
     _ConnectDeviceGetHandels(0, &mem, &slot);
     EXPECT_EQ(BuffersPerCH, 6);
     EXPECT_EQ(DrvBufferLen, 0x40000u);
-    EXPECT_EQ(mem.Count, 6u);
-    EXPECT_EQ(mem.Buffers[5].Size, 0x40000u);
+    EXPECT_EQ(std::uint32_t{mem.Count}, 6u);
+    EXPECT_EQ(std::uint32_t{mem.Buffers[5].Size}, 0x40000u);
     DisconnectDevice(0);
 
     unsetenv("ZORVANL_REGISTRY");

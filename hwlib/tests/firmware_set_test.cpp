@@ -21,16 +21,8 @@ class FirmwareSetTest : public BoardTest {
     static std::string file(const std::string& name) {
         return std::string(ZORVANL_FIRMWARE_DIR) + "/" + name;
     }
-    static QmioTestFpga fpga() {
-        QmioTestFpga f{};
-        QmioTest_FpgaState(0, &f);
-        return f;
-    }
-    static QmioTestModulator modulator() {
-        QmioTestModulator m{};
-        QmioTest_Modulator(0, &m);
-        return m;
-    }
+    static QmioTestFpga fpga() { return QmioTestQuery(QmioTest_FpgaState); }
+    static QmioTestModulator modulator() { return QmioTestQuery(QmioTest_Modulator); }
     // Chooses the image and loads it; the board must then run exactly that image.
     static void load(uint8_t mode, double carrier, double clock) {
         char name[16] = {};

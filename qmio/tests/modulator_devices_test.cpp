@@ -41,21 +41,9 @@ class DevicesTest : public RegisterBoard {
             write(DATA_PORT, b);
         write(FPGA_CTL, fpga::kRelease);
     }
-    static QmioTestFpga fpgaState() {
-        QmioTestFpga f{};
-        QmioTest_FpgaState(0, &f);
-        return f;
-    }
-    static QmioTestModulator modulator() {
-        QmioTestModulator m{};
-        QmioTest_Modulator(0, &m);
-        return m;
-    }
-    static QmioTestTiming timing() {
-        QmioTestTiming t{};
-        QmioTest_ModulatorTiming(0, &t);
-        return t;
-    }
+    static QmioTestFpga fpgaState() { return QmioTestQuery(QmioTest_FpgaState); }
+    static QmioTestModulator modulator() { return QmioTestQuery(QmioTest_Modulator); }
+    static QmioTestTiming timing() { return QmioTestQuery(QmioTest_ModulatorTiming); }
     void synthWrite(uint8_t reg, uint64_t value, unsigned bits) const {
         write(SER_CTL, 1);
         serial(SYNTH_DATA, reg, 8);

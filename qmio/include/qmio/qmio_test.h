@@ -306,4 +306,14 @@ QMIO_API int32_t QmioTest_ModulatorTiming(int32_t board, QmioTestTiming* timing)
 }
 #endif
 
+#ifdef __cplusplus
+/* C++: the state a QmioTest_ query fills, by value, for example QmioTestQuery(QmioTest_FpgaState). */
+template <typename State>
+inline State QmioTestQuery(int32_t (*query)(int32_t, State*), int32_t board = 0) {
+    State state{};
+    query(board, &state);
+    return state;
+}
+#endif
+
 #endif /* QMIO_TEST_H */

@@ -24,19 +24,10 @@ FpgaConfigPort::FpgaConfigPort(Board& board) : board_(board) {
 }
 
 void FpgaConfigPort::reset() {
+    clear();
     progHeld_ = false;
     configMode_ = false;
-    initHigh_ = true;
-    clearingReadings_ = -1;
-    headerBytes_ = 0;
-    incoming_ = {};
-    payloadBytes_ = 0;
-    payloadCrc_ = 0;
-    complete_ = false;
-    broken_ = false;
-    bytesReceived_ = 0;
-    done_ = false;
-    image_ = {};
+    initHigh_ = true;  // power-on: ready for an image
     configurations_ = 0;
 }
 
@@ -126,17 +117,19 @@ void FpgaConfigPort::take(std::uint8_t byte) {
 namespace qmio {
 
 void FpgaConfigPort::describe(std::string& out) {
-    static constexpr const char* kRates[] = {"standard", "high rate", "highest rate", "L-band NF", "L-band UF",
-                                             "RAM load"};
+    static constexpr const char* kRates[] = {"standard",  "high rate", "highest rate",
+                                             "L-band NF", "L-band UF", "RAM load"};
     char line[256];
     if (configMode_) {
         std::snprintf(line, sizeof line, "  FPGA: configuring, %u bytes received\n", bytesReceived_);
     } else if (!done_) {
-        std::snprintf(line, sizeof line, "  FPGA: not configured%s\n", broken_ ? " (the last image was not intact)" : "");
+        std::snprintf(line, sizeof line, "  FPGA: not configured%s\n",
+                      broken_ ? " (the last image was not intact)" : "");
     } else {
         const auto rate = static_cast<unsigned>(image_.rate);
         std::snprintf(line, sizeof line, "  FPGA: %s, %s image, %u configurations since power-on\n",
-                      image_.name.c_str(), rate < std::size(kRates) ? kRates[rate] : "unknown", configurations_);
+                      image_.name.c_str(), rate < std::size(kRates) ? kRates[rate] : "unknown",
+                      configurations_);
     }
     out += line;
     if (!modulatorPresent()) return;

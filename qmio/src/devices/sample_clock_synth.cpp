@@ -133,8 +133,9 @@ unsigned converterClockDivider(const Converter& converter, double outputKHz) {
 void SampleClockSynth::describe(std::string& out) {
     char line[160];
     if (outputKHz() > 0.0)
-        std::snprintf(line, sizeof line, "  sample-clock synthesizer: %.3f kHz, tuning word 0x%012llX, %u updates\n",
-                      outputKHz(), static_cast<unsigned long long>(latched(synth::kTuning) & kTuningMask), updates_);
+        std::snprintf(
+            line, sizeof line, "  sample-clock synthesizer: %.3f kHz, tuning word 0x%012llX, %u updates\n",
+            outputKHz(), static_cast<unsigned long long>(latched(synth::kTuning) & kTuningMask), updates_);
     else
         std::snprintf(line, sizeof line, "  sample-clock synthesizer: no tuning word (base sample clock)\n");
     out += line;
