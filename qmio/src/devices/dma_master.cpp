@@ -236,10 +236,12 @@ void DmaMaster::run(std::vector<RingBuffer> ring) {
         if (budget_ > 0) --budget_;
         lock.unlock();
 
-        playOne(buffer, staging);
-        segmentBytes += buffer.size;
+        // The board moves on to the next buffer before it reports this one played, so whoever sees
+        // the count also sees the position that goes with it.
         position = (position + 1) % ring.size();
         position_.store(static_cast<unsigned>(position), std::memory_order_release);
+        playOne(buffer, staging);
+        segmentBytes += buffer.size;
     }
 }
 
