@@ -96,7 +96,9 @@ void TZorvanHWClass::LoadDrvBuffers() {
     }
     const auto length = static_cast<std::uint32_t>(size);
 
-    std::uint32_t first = static_cast<std::uint32_t>((size + DrvBufferLen - 1) / DrvBufferLen);
+    // The fewest buffers that hold the file (capacity is DrvBufferLen, or less where the driver mapped
+    // shorter buffers).
+    std::uint32_t first = static_cast<std::uint32_t>((size + capacity - 1) / capacity);
     while (first <= DrvBufCount && RoundedPiece(length, first) > capacity)
         ++first;  // 4-byte rounding
     std::uint32_t best = first;
