@@ -297,7 +297,7 @@ TEST_F(LoggerTest, HeaderHasEverySectionAndLineInOrder) {
 TEST_F(LoggerTest, RegistrySectionDumpsTheDriverKeyDepthFirst) {
     std::string bigBinary = "\"Big\"=hex:";
     for (int i = 0; i < 1030; ++i)
-        bigBinary += (i ? "," : "") + std::string("5a");
+        bigBinary += i ? ",5a" : "5a";
     std::ofstream(registry_)
         << "Windows Registry Editor Version 5.00\r\n\r\n"
            "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus]\r\n"

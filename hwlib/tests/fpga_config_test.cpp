@@ -91,7 +91,9 @@ TEST_F(FpgaConfigTest, EmptyTruncatedAndCorruptImagesEndWithMinus7AndProgHeld) {
         const std::string file = writeFile("bad.bit", image);
         startLog();
         EXPECT_EQ(FPGALoad(0, file.c_str()), -7);
-        EXPECT_EQ(writesTo(FPGA_CTL).back(), 0xFEu);
+        const auto ctl = writesTo(FPGA_CTL);
+        ASSERT_FALSE(ctl.empty());
+        EXPECT_EQ(ctl.back(), 0xFEu);
         EXPECT_FALSE(fpga().done);
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -42,7 +43,8 @@ inline std::vector<uint8_t> fpgaImage(const std::string& name, std::size_t paylo
     header.payloadCrc = crc32(payload.data(), payload.size());
     const auto head = encodeHeader(header);
     std::vector<uint8_t> bytes(head.size() + payload.size());
-    std::copy(payload.begin(), payload.end(), std::copy(head.begin(), head.end(), bytes.begin()));
+    std::memcpy(bytes.data(), head.data(), head.size());
+    if (!payload.empty()) std::memcpy(bytes.data() + head.size(), payload.data(), payload.size());
     return bytes;
 }
 
