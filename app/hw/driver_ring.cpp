@@ -7,6 +7,7 @@
 #include "../tools/logger.h"
 #include "hardware.h"
 #include "messages.h"
+#include "zplatform/paths.h"
 #include "zplatform/registry.h"
 
 std::int32_t BuffersPerCH = 4;
@@ -76,7 +77,7 @@ void TZorvanHWClass::StartMaster() {
 }
 
 void TZorvanHWClass::LoadDrvBuffers() {
-    std::ifstream file(PathFromUtf8(SourceFile), std::ios::binary | std::ios::ate);
+    std::ifstream file(zplatform::pathFromUtf8(SourceFile), std::ios::binary | std::ios::ate);
     if (!file) {
         ShowMsgBox(MessageList[8] + SourceFile + MessageList[9], TMsgKind::Error, TMsgButtons::Ok);
         return;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "zplatform/codepage.h"
+#include "zplatform/paths.h"
 
 TZorvanHWClass* ZorvanHWObject = nullptr;
 std::int32_t ErrorTextLanguage = 0;
@@ -17,19 +18,7 @@ constexpr std::size_t kTextBuffer = 8192;
 }  // namespace
 
 std::string AppPath(const std::string& relative) {
-#ifdef _WIN32
-    constexpr char kSeparator = '\\';
-#else
-    constexpr char kSeparator = '/';
-#endif
-    std::string path = AppDir;
-    for (char c : relative)
-        path += (c == '/') ? kSeparator : c;
-    return path;
-}
-
-std::filesystem::path PathFromUtf8(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    return zplatform::nativePath(AppDir, relative);
 }
 
 void ShowMsgBox(const std::string& Text, TMsgKind Kind, TMsgButtons Buttons) {

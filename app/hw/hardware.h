@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "ZorvanL.h"
@@ -102,9 +101,6 @@ extern std::string AppDir;
 
 // AppDir + a relative path whose parts are separated by '/', with the platform's separator.
 std::string AppPath(const std::string& relative);
-
-// The file system path of a UTF-8 file name.
-std::filesystem::path PathFromUtf8(const std::string& utf8);
 
 // Shows one error box "[" + name + "] " + library text + "(" + detail + ")" when Result is not 0.
 void CheckHWResult(const std::string& OperationName, std::int32_t Result);

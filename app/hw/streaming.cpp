@@ -11,6 +11,7 @@
 #include "driver_ring.h"
 #include "hardware.h"
 #include "messages.h"
+#include "zplatform/paths.h"
 #include "zplatform/system_info.h"
 
 std::atomic<bool> BuffersLogging{false};
@@ -207,7 +208,7 @@ void TReadThread::FillBuffer(TDataBuffer& buffer) {
 void TReadThread::Execute() {
     stream_.hEventReadThread->reset();
     if (!Terminated()) {
-        Stream.open(PathFromUtf8(InFileName), std::ios::binary | std::ios::ate);
+        Stream.open(zplatform::pathFromUtf8(InFileName), std::ios::binary | std::ios::ate);
         FSize = Stream ? static_cast<std::int64_t>(Stream.tellg()) : 0;
         Stream.seekg(0);
         CopyedLength = 0;
@@ -265,7 +266,7 @@ void TDataStream::StartDataThreads() {
         return;
     }
     ReleaseThreads();  // threads of an earlier run that ended on their own
-    std::ifstream file(PathFromUtf8(hw_.SourceFile), std::ios::binary | std::ios::ate);
+    std::ifstream file(zplatform::pathFromUtf8(hw_.SourceFile), std::ios::binary | std::ios::ate);
     if (!file) {
         Fail(MessageList[8] + hw_.SourceFile + MessageList[9]);
         return;

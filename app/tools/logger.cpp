@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "zplatform/codepage.h"
+#include "zplatform/paths.h"
 #include "zplatform/registry.h"
 #include "zplatform/shared_file.h"
 #include "zplatform/system_info.h"
@@ -25,13 +26,11 @@ constexpr const char* kServicePackLabel = "Service pack";
 constexpr const char* kSuiteMaskLabel = "Suite mask";
 constexpr const char* kProductTypeLabel = "Product type";
 constexpr const char* kOemIdLabel = "OEM ID";
-constexpr char kPathSeparator = '\\';
 #else
 constexpr const char* kServicePackLabel = "Distribution version";
 constexpr const char* kSuiteMaskLabel = "Kernel build";
 constexpr const char* kProductTypeLabel = "Distribution ID";
 constexpr const char* kOemIdLabel = "CPU vendor";
-constexpr char kPathSeparator = '/';
 #endif
 
 std::string padded(std::string text, std::size_t width) {
@@ -78,19 +77,6 @@ std::string channelOf(std::int32_t channel) {
     return (channel < 10 ? "CH0" : "CH") + std::to_string(channel);
 }
 
-std::filesystem::path pathFromUtf8(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-bool endsWithSeparator(const std::string& dir) {
-    if (dir.empty()) return false;
-#ifdef _WIN32
-    return dir.back() == '\\' || dir.back() == '/';
-#else
-    return dir.back() == '/';
-#endif
-}
-
 }  // namespace
 
 std::uint64_t BytesToMiB(std::uint64_t bytes) {
@@ -117,9 +103,9 @@ void TLogger::Enable(const std::string& LogDir) {
                              std::to_string(now.year) + "_" + twoDigits(now.hour) + "." +
                              twoDigits(now.minute) + "." + twoDigits(now.second) + ".log";
     std::string dir = LogDir;
-    if (!dir.empty() && !endsWithSeparator(dir)) dir += kPathSeparator;
+    if (!dir.empty() && !zplatform::isPathSeparator(dir.back())) dir += zplatform::kPathSeparator;
     std::error_code ignored;
-    if (!dir.empty()) std::filesystem::create_directories(pathFromUtf8(dir), ignored);
+    if (!dir.empty()) std::filesystem::create_directories(zplatform::pathFromUtf8(dir), ignored);
     {
         std::lock_guard lock(mutex_);
         FileH.reset();

@@ -6,6 +6,7 @@
 
 #include "ZorvanL.h"
 #include "device.h"
+#include "modulator.h"
 
 namespace zorvan::channel {
 namespace {
@@ -37,15 +38,6 @@ constexpr ChannelCode kCodes[] = {
 };
 constexpr std::uint8_t kCodeCount = sizeof kCodes / sizeof kCodes[0];
 
-constexpr std::uint8_t kKindBpsk = 2;
-constexpr std::uint8_t kKindQpsk = 3;
-constexpr std::uint8_t kKindOqpsk = 4;
-constexpr std::uint8_t kKind64Qam = 9;
-constexpr std::uint8_t kKindPi4Qpsk = 10;
-constexpr std::uint8_t kKindCeOqpsk = 15;
-constexpr std::uint8_t kKind128Qam = 16;
-constexpr std::uint8_t kKind256Qam = 17;
-
 void loadPunct(ZorvanDevice& device, std::uint8_t code) {
     if (code >= kCodeCount || kCodes[code].words == kNoPunct) return;
     for (std::uint8_t i = 0; i < kCodes[code].words; ++i)
@@ -56,7 +48,7 @@ void writeCoding(ZorvanDevice& device, std::uint8_t code, std::uint8_t scrambler
     std::uint32_t value = code < kCodeCount ? kCodes[code].base : 0;
     if (scrambler == 1) value += coding::kScrambler;
     value += diff;
-    if (device.modKind == kKind64Qam) value += coding::k64Qam;
+    if (device.modKind == kind::k64Qam) value += coding::k64Qam;
     device.write(CODING, value);
 }
 
@@ -64,15 +56,15 @@ void writeCoding(ZorvanDevice& device, std::uint8_t code, std::uint8_t scrambler
 std::uint32_t mapping(std::uint8_t kind, bool differential, std::uint32_t a) {
     const auto bitAt = [a](unsigned n) { return (a >> n) & 1u; };
     const std::uint32_t d0 = bitAt(0), d1 = bitAt(1), p0 = bitAt(8), p1 = bitAt(9);
-    if (kind == kKindPi4Qpsk) {
+    if (kind == kind::kPi4Qpsk) {
         const std::uint32_t m0 = p1 ^ d0;
         return m0 | (bitAt(6) ^ m0) << 1;
     }
     if (!differential) return a % 64;
     switch (kind) {
-        case kKindBpsk:
+        case kind::kBpsk:
             return d0 ^ p0;
-        case kKindQpsk: {
+        case kind::kQpsk: {
             // Gray-coded phase steps from the previous symbol (p1 p0) by the data bits (d1 d0).
             std::uint32_t m1 = 0, m0 = 0;
             switch (d1 << 1 | d0) {
@@ -91,7 +83,7 @@ std::uint32_t mapping(std::uint8_t kind, bool differential, std::uint32_t a) {
             }
             return m1 << 1 | m0;
         }
-        case kKindOqpsk:
+        case kind::kOqpsk:
             return (d0 ^ p0) | (d1 ^ p1) << 1;
         default:
             return 0;
@@ -100,7 +92,7 @@ std::uint32_t mapping(std::uint8_t kind, bool differential, std::uint32_t a) {
 
 void writeBitMap(ZorvanDevice& device, std::uint8_t map) {
     const std::uint8_t kind = device.modKind;
-    const bool wideQam = kind == kKind128Qam || kind == kKind256Qam;
+    const bool wideQam = kind == kind::k128Qam || kind == kind::k256Qam;
     for (std::uint32_t a = 0; a < bitmap::kEntries; ++a)
         device.write(BITMAP,
                      wideQam ? bitmap::kWideQamWord
@@ -108,7 +100,7 @@ void writeBitMap(ZorvanDevice& device, std::uint8_t map) {
 }
 
 void loadCeTable(ZorvanDevice& device) {
-    const bool constantEnvelope = device.modKind == kKindCeOqpsk;
+    const bool constantEnvelope = device.modKind == kind::kCeOqpsk;
     for (std::uint32_t i = 0; i < ce::kEntries; ++i) {
         std::uint32_t value = 0x800;
         if (constantEnvelope) {

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <vector>
 
+#include "zplatform/paths.h"
+
 namespace zorvan {
 namespace {
 
@@ -23,16 +25,7 @@ std::vector<ZorvanDevice*>& retiredDevices() {
 }  // namespace
 
 std::string ZorvanDevice::firmwarePath(const std::string& relative) const {
-#ifdef _WIN32
-    constexpr char kSeparator = '\\';
-#else
-    constexpr char kSeparator = '/';
-#endif
-    std::string path = firmwareDir;
-    path += kSeparator;
-    for (char c : relative)
-        path += (c == '/') ? kSeparator : c;
-    return path;
+    return zplatform::nativePath(firmwareDir + zplatform::kPathSeparator, relative);
 }
 
 ZorvanDevice* findDevice(std::uint8_t dev) noexcept {

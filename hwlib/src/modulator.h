@@ -8,6 +8,20 @@
 
 namespace zorvan {
 
+// Modulation kinds (the operator's list, as _SetModKind takes them) that change what is written.
+namespace kind {
+inline constexpr std::uint8_t kOff = 0;
+inline constexpr std::uint8_t kUnmodulated = 1;
+inline constexpr std::uint8_t kBpsk = 2;
+inline constexpr std::uint8_t kQpsk = 3;
+inline constexpr std::uint8_t kOqpsk = 4;
+inline constexpr std::uint8_t k64Qam = 9;
+inline constexpr std::uint8_t kPi4Qpsk = 10;
+inline constexpr std::uint8_t kCeOqpsk = 15;
+inline constexpr std::uint8_t k128Qam = 16;
+inline constexpr std::uint8_t k256Qam = 17;
+}  // namespace kind
+
 namespace tables {
 // Load_FIR: the shaping filter of the stored type and samples per symbol, then FILTER_CTL.
 void loadShapingFilter(ZorvanDevice& device);

@@ -24,9 +24,6 @@ constexpr const char* kStems[] = {"c_Off",    "c_NoMod", "cBPSK",    "cQPSK",   
                                   "cpi4QPSK", "cQPSK",   "c16APSK2", "c32APSK3", "cQPSK",
                                   "cQPSK",    "c128QAM", "c256QAM",  "c8QAM_DS", "c8QAM_PD"};
 constexpr std::uint8_t kKinds = sizeof kStems / sizeof kStems[0];
-constexpr std::uint8_t kKindOff = 0;
-constexpr std::uint8_t kKindNoMod = 1;
-constexpr std::uint8_t kKindPi4Qpsk = 10;
 constexpr std::uint32_t kShiftUnmodulated = 15;
 constexpr std::uint32_t kShiftPi4Qpsk = 14;
 
@@ -56,8 +53,8 @@ void loadConstellation(ZorvanDevice& device) {
     }
     std::uint32_t shift =
         static_cast<std::uint32_t>(16 - roundHalfAway(std::log2(static_cast<double>(points))));
-    if (device.modKind == kKindPi4Qpsk) shift = kShiftPi4Qpsk;
-    if (device.modKind == kKindOff || device.modKind == kKindNoMod) shift = kShiftUnmodulated;
+    if (device.modKind == kind::kPi4Qpsk) shift = kShiftPi4Qpsk;
+    if (device.modKind == kind::kOff || device.modKind == kind::kUnmodulated) shift = kShiftUnmodulated;
 
     // A table of M points is repeated to fill all 256 addresses.
     for (std::uint32_t address = 0; address < constellation::kEntries; ++address) {
