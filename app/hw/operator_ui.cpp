@@ -13,6 +13,18 @@ class ConsoleMessageBoxes final : public TMessageBoxes {
         std::lock_guard lock(mutex);
         std::fprintf(stderr, "[%s] %s\n", MsgBoxCaption(kind), text.c_str());
     }
+    bool AskOkCancel(const std::string& text, TMsgKind kind, int, int) override {
+        ShowMsgBox(text + " (no operator to confirm: cancelled)", kind, TMsgButtons::OkCancel);
+        return false;
+    }
+};
+
+class NoFileDialogs final : public TFileDialogs {
+ public:
+    std::optional<std::string> OpenSourceFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> SaveSetFile(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
 };
 
 class NoWindowEffects final : public TMainWindowEffects {
@@ -24,8 +36,10 @@ class NoWindowEffects final : public TMainWindowEffects {
 
 ConsoleMessageBoxes consoleBoxes;
 NoWindowEffects noEffects;
+NoFileDialogs noDialogs;
 std::atomic<TMessageBoxes*> installedBoxes{nullptr};
 std::atomic<TMainWindowEffects*> installedEffects{nullptr};
+std::atomic<TFileDialogs*> installedDialogs{nullptr};
 
 }  // namespace
 
@@ -34,6 +48,19 @@ void InstallMessageBoxes(TMessageBoxes* boxes) {
 }
 void InstallMainWindowEffects(TMainWindowEffects* effects) {
     installedEffects.store(effects);
+}
+
+void InstallFileDialogs(TFileDialogs* dialogs) {
+    installedDialogs.store(dialogs);
+}
+
+TFileDialogs& FileDialogs() {
+    TFileDialogs* dialogs = installedDialogs.load();
+    return dialogs ? *dialogs : noDialogs;
+}
+
+void ShowProgramError(const std::exception& error) {
+    MessageBoxes().ShowMsgBox(error.what(), TMsgKind::Error, TMsgButtons::Ok);
 }
 
 TMessageBoxes& MessageBoxes() {

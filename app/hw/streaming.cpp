@@ -334,6 +334,11 @@ void TDataStream::ReleaseThreads() {
 
 void TDataStream::StopDataThreads() {
     MainWindowEffects().ResetStreamingDisplay();
+    // A thread that is showing a box must not keep this wait from ending.
+    struct WorkersGoOn {
+        WorkersGoOn() { MessageBoxes().SetWorkersMustNotWait(true); }
+        ~WorkersGoOn() { MessageBoxes().SetWorkersMustNotWait(false); }
+    } workersGoOn;
     if (HWOutput) {
         HWOutput->Terminate();
         hEventHWOutputThread->wait();

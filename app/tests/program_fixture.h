@@ -39,9 +39,15 @@ class RecordingUi final : public TMessageBoxes, public TMainWindowEffects {
         boxes_.push_back({text, kind});
         changed_.notify_all();
     }
+    bool AskOkCancel(const std::string& text, TMsgKind kind, int, int) override {
+        ShowMsgBox(text, kind, TMsgButtons::OkCancel);
+        return confirm;
+    }
     void SetMainInputEnabled(bool enabled) override { effect(enabled ? "input on" : "input off"); }
     void RestartArmedTools() override { effect("restart tools"); }
     void ResetStreamingDisplay() override { effect("reset display"); }
+
+    bool confirm = true;  // the answer to every OK/Cancel question
 
     std::vector<Box> boxes() const {
         std::lock_guard lock(mutex_);

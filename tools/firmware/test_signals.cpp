@@ -76,6 +76,11 @@ std::vector<SignalFile> signalFiles() {
     files.push_back({"prbs15.bin", packBits(prbsBits(15, 14, 64 * kPrbs15Period)),
                      "PRBS-15 bit stream, binary, 64 whole periods (262136 bytes); RAM path."});
 
+    // The source of the default configuration (the program plays it at its first start).
+    files.push_back({"IBS256.BIN", packBits(prbsBits(15, 14, 64 * kPrbs15Period)),
+                     "The default configuration's source: the same PRBS-15 bit stream (262136 bytes, "
+                     "about 256 KiB), binary; RAM path. The program plays it at its first start."});
+
     std::vector<std::uint8_t> text;
     for (std::uint8_t bit : prbsBits(15, 14, kPrbs15Period))
         text.push_back(bit ? '1' : '0');

@@ -35,8 +35,8 @@ TEST(GeneratedSet, EveryFileTheLibraryAndTheProgramAskForIsThere) {
          {"c_Off", "c_NoMod", "cBPSK", "cQPSK", "c8PSK", "c8QAM", "c16QAM", "c32QAM", "c64QAM", "cpi4QPSK",
           "c16APSK2", "c32APSK3", "c128QAM", "c256QAM", "c8QAM_DS", "c8QAM_PD"})
         EXPECT_TRUE(fs::is_regular_file(kFirmware / "Const" / (std::string(stem) + ".dat"))) << stem;
-    for (const char* signal :
-         {"prbs15.bin", "prbs15.txt", "qpsk_iq8.bin", "qpsk_iq16.bin", "prbs23_6M.bin", "README.txt"})
+    for (const char* signal : {"IBS256.BIN", "prbs15.bin", "prbs15.txt", "qpsk_iq8.bin", "qpsk_iq16.bin",
+                               "prbs23_6M.bin", "README.txt"})
         EXPECT_TRUE(fs::is_regular_file(fs::path(FIRMWARE_BIN_DIR) / "Signals" / signal)) << signal;
 }
 

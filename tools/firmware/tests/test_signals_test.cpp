@@ -72,7 +72,7 @@ TEST(TestSignals, FilesFitTheirPathsAndRepeatWithoutASeam) {
         byName[f.name] = &f;
     }
     EXPECT_LT(total, 16u << 20);
-    for (const char* ram : {"prbs15.bin", "prbs15.txt", "qpsk_iq8.bin", "qpsk_iq16.bin"}) {
+    for (const char* ram : {"IBS256.BIN", "prbs15.bin", "prbs15.txt", "qpsk_iq8.bin", "qpsk_iq16.bin"}) {
         ASSERT_TRUE(byName.count(ram)) << ram;
         EXPECT_LE(byName[ram]->bytes.size(), 1u << 20) << ram;
     }
