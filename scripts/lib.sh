@@ -4,10 +4,11 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 
-# Debian packages: build tools, test frameworks, the DSP library of the firmware generator and the
-# MinGW-w64 cross compiler (posix threads) for the Windows build check.
+# Debian packages: build tools, test frameworks, the DSP library of the firmware generator, the MinGW-w64
+# cross compiler (posix threads) for the Windows build check, Qt 6 Widgets and a font for the program's
+# windows, and a virtual X server with a screenshot tool for running the program without a display.
 PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libliquid-dev clang-format
-          g++-mingw-w64-x86-64-posix)
+          g++-mingw-w64-x86-64-posix qt6-base-dev fonts-dejavu-core xvfb xauth imagemagick)
 
 install_missing() {
     local missing=()

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "devices/dma_master.h"
+#include "devices/fpga_config_port.h"
+#include "devices/source_ram.h"
 #include "zplatform/registry.h"
 
 namespace qmio {
@@ -165,9 +168,33 @@ std::uint8_t Board::hardwareVersion() const {
     return config_.eeprom[zorvan::reg::eeprom::kHardwareVersion];
 }
 
+QmioTestOutput Board::output() {
+    std::lock_guard lock(mutex_);
+    return outputLocked();
+}
+
+QmioTestOutput Board::outputLocked() {
+    const auto& fpga = device<FpgaConfigPort>();
+    if (!fpga.modulatorPresent()) return QMIO_OUTPUT_SILENT;
+    if (fpga.image().mode <= 1)
+        return device<SourceRam>().playLength() > 0 ? QMIO_OUTPUT_SOURCE_RAM : QMIO_OUTPUT_SILENT;
+    return device<DmaMaster>().running() ? QMIO_OUTPUT_DMA_RING : QMIO_OUTPUT_SILENT;
+}
+
 std::string Board::status() {
     std::lock_guard lock(mutex_);
     std::string out = config_.name + "\n";
+    switch (outputLocked()) {
+        case QMIO_OUTPUT_SOURCE_RAM:
+            out += "  output: playing the source RAM\n";
+            break;
+        case QMIO_OUTPUT_DMA_RING:
+            out += "  output: playing the DMA ring\n";
+            break;
+        default:
+            out += "  output: silent\n";
+            break;
+    }
     out += "  driver slot " + std::to_string(config_.driverSlot) + ", slot number " +
            std::to_string(config_.slotNumber) + ", hardware version " + std::to_string(hardwareVersion()) +
            (open_ ? ", open" : ", closed");

@@ -96,8 +96,12 @@ class Board {
     // The hardware version byte the board was built with (its EEPROM image at power-on).
     std::uint8_t hardwareVersion() const;
 
-    // A short human-readable status of the whole board, one line per device group. Takes the lock.
+    // A short human-readable status of the whole board, one line per device group, after a first line
+    // that tells what the board sends out. Takes the lock.
     std::string status();
+    // What the board sends out now: a working image plays its source RAM (source modes 0 and 1) or the
+    // DMA ring while the master runs (modes 2 to 4); otherwise it is silent. Takes the lock.
+    QmioTestOutput output();
 
     // Register log for tests.
     void logRegisters(bool on, std::size_t capacity);
@@ -126,6 +130,7 @@ class Board {
     std::vector<std::uint32_t> window_ = std::vector<std::uint32_t>(kWindowWords, 0);
 
     void releaseHost();
+    QmioTestOutput outputLocked();
 
     struct DmaRegion {
         std::uint64_t physical;

@@ -107,12 +107,19 @@ EmulatorConfig parseConfig(const std::string& text) {
     auto ini = std::make_shared<const zplatform::IniFile>(zplatform::IniFile::parse(text));
     EmulatorConfig config;
     const long long count = ini->integer("Emulator", "Boards", 1);
+    config.statusFile = ini->text("Emulator", "StatusFile", "");
     for (long long i = 0; i < count && i < 64; ++i)
         config.boards.push_back(boardFromIni(ini, static_cast<unsigned>(i)));
     return config;
 }
 
 EmulatorConfig loadConfig() {
+    EmulatorConfig config = loadConfigFile();
+    if (const char* status = std::getenv("QMIO_STATUS_FILE"); status && *status) config.statusFile = status;
+    return config;
+}
+
+EmulatorConfig loadConfigFile() {
     const char* path = std::getenv("QMIO_CONFIG");
     if (path && *path) {
         std::ifstream in(path, std::ios::binary);

@@ -2,6 +2,10 @@
 //
 // The file named by the environment variable QMIO_CONFIG is an INI file:
 //   [Emulator]  Boards=<n>
+//               StatusFile=<path>   the status of every board (QmioTest_Status), rewritten about five
+//                                   times a second while the emulator runs, so that an operator or a
+//                                   script can watch the board from outside the program (the
+//                                   environment variable QMIO_STATUS_FILE overrides it)
 //   [Board<i>]  one section per board, i = 0 .. n-1; every key is optional:
 //     Name=<device name>          default "qmbus ven_bbbb dev_0010 Zorvan-L (emulated) #<i>"
 //     DriverSlot=<0..63>          default i
@@ -64,10 +68,13 @@ struct BoardConfig {
 
 struct EmulatorConfig {
     std::vector<BoardConfig> boards;
+    std::string statusFile;
 };
 
 EmulatorConfig parseConfig(const std::string& text);
-// QMIO_CONFIG's file, or one default board.
+// QMIO_CONFIG's file, or one default board; the environment variable QMIO_STATUS_FILE, when set, names
+// the status file instead of the file's StatusFile.
 EmulatorConfig loadConfig();
+EmulatorConfig loadConfigFile();
 
 }  // namespace qmio

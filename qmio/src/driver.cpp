@@ -1,5 +1,13 @@
 #include "driver.h"
 
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace qmio {
 
 Driver& Driver::instance() {
@@ -14,6 +22,9 @@ void Driver::ensureConfigured() {
 }
 
 void Driver::rebuild(EmulatorConfig config) {
+    statusFile_ = config.statusFile;
+    if (!statusFile_.empty() && !statusThread_.joinable())
+        statusThread_ = std::thread([this] { statusLoop(); });
     boards_.clear();
     bySlot_.fill(nullptr);
     open_.fill(false);
@@ -24,6 +35,38 @@ void Driver::rebuild(EmulatorConfig config) {
     }
     configured_ = true;
     nameQueries_ = 0;
+}
+
+// The driver lives as long as the process: so does the thread, which only ever holds the driver's lock
+// while it reads the boards' states.
+void Driver::statusLoop() {
+    for (;;) {
+        writeStatusFile();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
+void Driver::writeStatusFile() {
+    std::string path, text;
+    {
+        std::lock_guard lock(mutex_);
+        path = statusFile_;
+        for (const auto& board : boards_)
+            text += board->status();
+    }
+    if (path.empty()) return;
+    // A reader never sees a half-written file: the new text replaces the old one by a rename.
+    const std::string temporary = path + ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        if (!out.flush()) return;
+    }
+#ifdef _WIN32
+    MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+#else
+    std::rename(temporary.c_str(), path.c_str());
+#endif
 }
 
 int Driver::configure(const char* text) {

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "board.h"
@@ -32,6 +34,9 @@ class Driver {
     Driver();
     void ensureConfigured();
     void rebuild(EmulatorConfig config);
+    // The status file: written by its own thread while a file is configured.
+    void writeStatusFile();
+    void statusLoop();
 
     std::mutex mutex_;
     bool configured_ = false;
@@ -39,6 +44,8 @@ class Driver {
     std::array<Board*, 64> bySlot_{};
     std::array<bool, 64> open_{};
     std::atomic<int> nameQueries_{0};
+    std::string statusFile_;  // guarded by mutex_
+    std::thread statusThread_;
 };
 
 inline constexpr int64_t kHandleBase = 0x5A4C0000;  // handle = base + driver slot

@@ -473,6 +473,11 @@ QMIO_API int32_t QmioTest_Status(int32_t board, char* text, int32_t size) {
     return static_cast<int32_t>(std::min<std::size_t>(status.size(), INT32_MAX));
 }
 
+QMIO_API int32_t QmioTest_Output(int32_t board) {
+    Board* b = Driver::instance().board(board);
+    return b ? static_cast<int32_t>(b->output()) : -1;
+}
+
 // ---- FPGA configuration, sample clock and modulator ----
 
 QMIO_API int32_t QmioTest_FpgaState(int32_t board, QmioTestFpga* state) {

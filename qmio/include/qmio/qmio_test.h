@@ -210,6 +210,16 @@ QMIO_API int64_t QmioTest_ReadCapture(int32_t board, int64_t offset, uint8_t* ou
  * Copies at most size - 1 characters and a terminating zero into `text` (nothing when size is 0).
  * @return the length of the whole text without its terminator, or -1 for an unknown board. */
 QMIO_API int32_t QmioTest_Status(int32_t board, char* text, int32_t size);
+
+/* What the board sends out now: a working FPGA image plays its source RAM (source modes 0 and 1), or
+   the DMA ring while the master runs (source modes 2 to 4); otherwise the board is silent.
+   Returns -1 for a board that does not exist. */
+typedef enum QmioTestOutput {
+    QMIO_OUTPUT_SILENT = 0,
+    QMIO_OUTPUT_SOURCE_RAM = 1,
+    QMIO_OUTPUT_DMA_RING = 2
+} QmioTestOutput;
+QMIO_API int32_t QmioTest_Output(int32_t board);
 /* ---- FPGA configuration, sample clock and modulator ------------------------------------------------ */
 
 /* The FPGA and its configuration port. */

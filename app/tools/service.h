@@ -1,0 +1,24 @@
+// The service window: board identity, temperatures, streaming counters, logging options, and raw
+// register access on its Registers tab.
+#pragma once
+
+#include <QWidget>
+
+struct TStreamCounters;
+
+class TfmService : public QWidget {
+    Q_OBJECT
+
+ public:
+    explicit TfmService(QWidget* parent = nullptr);
+
+    // On for a source played from the board's RAM: the streaming counters do not apply then.
+    void RAMModeView(bool En);
+    // The counters the streaming engine writes (nullptr: none).
+    void SetStreamCounters(const TStreamCounters* counters);
+
+    bool RAMModeViewEn = false;
+
+ private:
+    const TStreamCounters* counters_ = nullptr;
+};
