@@ -27,9 +27,9 @@ bool IsLeave(Qt::FocusReason reason) {
         case Qt::TabFocusReason:
         case Qt::BacktabFocusReason:
         case Qt::ShortcutFocusReason:
-        case Qt::OtherFocusReason:
             return true;
-        default:  // another window or a box took the focus, or a popup opened
+        default:  // another window or a box took the focus, a popup opened, or the program moved it (as
+                  // when the window is disabled for a device load)
             return false;
     }
 }

@@ -2,7 +2,8 @@
 // typed character (with Ctrl held nothing is filtered); Enter applies the field; leaving the field
 // applies it too. Leaving means the operator moved the focus to another control (a click, Tab,
 // Shift+Tab, a shortcut): a message box or another window taking the focus is not a leave, so one
-// wrong entry gives exactly one box.
+// wrong entry gives exactly one box; nor is a move of the focus by the program (the main window is
+// disabled while the board loads).
 #pragma once
 
 #include <QObject>

@@ -36,18 +36,24 @@ void TfmSlider::SetOcupation(QLineEdit* pControl, int Mode, int Min, int Max) {
     const QSignalBlocker blocker(ui.SliderBar);
     ui.SliderBar->setRange(pMin, pMax);
     // A text that is not a number throws: the popup then does not open.
+    presetByValue_ = false;
     if (!pControl->text().isEmpty()) {
         const double value = StrToFloat(pControl->text().toStdString());
-        if (value > pMin && value < pMax) ui.SliderBar->setValue(static_cast<int>(RoundHalfEven(value)));
+        if (value > pMin && value < pMax) {
+            ui.SliderBar->setValue(static_cast<int>(RoundHalfEven(value)));
+            presetByValue_ = true;
+        }
     }
 }
 
 void TfmSlider::FormShow() {
     if (!SenderControl) return;
     if (SenderControl->text().isEmpty()) SenderControl->setText("0");
-    const auto value = TryStrToInt(SenderControl->text().toStdString());
     const QSignalBlocker blocker(ui.SliderBar);
-    ui.SliderBar->setValue(std::clamp(value.value_or(0), pMin, pMax));
+    if (const auto value = TryStrToInt(SenderControl->text().toStdString()))
+        ui.SliderBar->setValue(std::clamp(*value, pMin, pMax));
+    else if (!presetByValue_)
+        ui.SliderBar->setValue(std::clamp(0, pMin, pMax));
 }
 
 void TfmSlider::SliderBarChange(int position) {

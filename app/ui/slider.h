@@ -22,8 +22,10 @@ class TfmSlider : public QWidget {
     // field's value rounded (halves to even) when it lies strictly inside the range. Writes nothing.
     // Throws EConvertError when the field holds text that is not a number.
     void SetOcupation(QLineEdit* pControl, int Mode, int Min, int Max);
-    // Showing: an empty field becomes "0"; the slider then stands at the field read as an integer (0
-    // when it is not one), held to the range. Writes nothing else.
+    // Showing: an empty field becomes "0"; the slider then stands at the field read as an integer, held
+    // to the range. A field holding a number that is not an integer keeps the rounded position that
+    // SetOcupation gave (12.5 shows 12, not 0); any other text puts the slider at 0. Writes nothing
+    // else.
     void FormShow();
     // A move by the operator: the field shows the position, the mode's value takes it, the board follows.
     void SliderBarChange(int position);
@@ -43,4 +45,5 @@ class TfmSlider : public QWidget {
  private:
     void LogFinalValue();
     bool logged_ = true;
+    bool presetByValue_ = false;  // SetOcupation placed the slider at the field's rounded value
 };
