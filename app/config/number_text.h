@@ -41,9 +41,10 @@ inline double StrToFloat(std::string_view text) {
     return StrToFloat(text, LocaleDecimalChar);
 }
 
-// A 32-bit integer: optional blanks, an optional sign, then decimal digits, or hexadecimal digits after
-// "$" or "0x"/"0X". Hexadecimal text of up to 32 bits takes the bits as given ("$FFFFFFFF" is -1);
-// decimal text must lie in the 32-bit range. Anything else is nullopt.
+// A 32-bit integer: optional leading blanks, an optional sign, then decimal digits, or hexadecimal
+// digits after "$" or "0x"/"0X". Hexadecimal text of up to 32 bits takes the bits as given
+// ("$FFFFFFFF" is -1); decimal text must lie in the 32-bit range. Anything else (trailing blanks too)
+// is nullopt.
 std::optional<std::int32_t> TryStrToInt(std::string_view text);
 // As TryStrToInt; throws EConvertError "'<text>' is not a valid integer value".
 std::int32_t StrToInt(std::string_view text);

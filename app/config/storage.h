@@ -72,14 +72,15 @@ class TStoregeClass {
     // ReadNameLastSet(CurrentSetFile), or Commands.ConfName when valid; LoadUserConfig(CurrentSetName,
     // CurrentSetFile); host.ApplyLanguage(). Needs ZorvanHWObject.
     TStoregeClass(TStorageHost& host, TCommandConfiguration& Commands);
-    // Destroy: SaveAtExit, its failure reported by the program's general error report.
+    // Destroy: SaveAtExit unless it ran already, its failure reported by the program's general error
+    // report.
     ~TStoregeClass();
     TStoregeClass(const TStoregeClass&) = delete;
     TStoregeClass& operator=(const TStoregeClass&) = delete;
 
     // SaveConfig(AppDir + "Config.ini"), then SaveUserConfig("Default", AppDir + "User/Default.cfg"):
     // the configuration in force is always saved as Default in the Default set at exit. The second save
-    // is made even when the first fails; the first failure is then thrown.
+    // is made even when the first fails; the first failure is then thrown. Runs once per object.
     void SaveAtExit();
 
     void LoadConfig(const std::string& FileName_ini);
@@ -88,6 +89,8 @@ class TStoregeClass {
     // order; calls _SetModKind, _SetFilterType and _SetSpectrInv right after their fields (results not
     // examined). Nothing else reaches the board.
     void LoadUserConfig(const std::string& GroupName, const std::string& FileName_ini);
+    // Writes the 28 keys; the set file's directory is created when it is missing (a first start has no
+    // User directory yet).
     void SaveUserConfig(const std::string& GroupName, const std::string& FileName_ini);
     // The section names of the file; "Default" alone when it has none; then the first entry equal to
     // "Options" (case-sensitive) removed.
@@ -97,6 +100,7 @@ class TStoregeClass {
 
  private:
     TStorageHost& host_;
+    bool savedAtExit_ = false;
 };
 
 // The program's storage object (nullptr while there is none).

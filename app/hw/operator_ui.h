@@ -35,7 +35,8 @@ class TFileDialogs {
     // The save dialog of a set file ("Configuration|*.cfg", title `title`), opened on `directory`
     // with no file name; the directory must exist and an existing file may be chosen without a question.
     // nullopt when the operator cancels.
-    virtual std::optional<std::string> SaveSetFile(const std::string& directory, const std::string& title) = 0;
+    virtual std::optional<std::string> SaveSetFile(const std::string& directory,
+                                                   const std::string& title) = 0;
 };
 
 class TMainWindowEffects {

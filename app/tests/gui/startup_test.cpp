@@ -32,7 +32,7 @@ class StartupTest : public QObject {
         QCOMPARE(program->ui().cbSigKind->currentText(), QString("QPSK"));
         QVERIFY(program->hw().TxDisableOnExit);
         QCOMPARE(current_language, std::uint8_t{0});
-        QCOMPARE(CurrentSetFile, dir->file("User/Default.cfg"));
+        QCOMPARE(CurrentSetFile, std::string("User/Default.cfg"));  // relative to the program's directory
         QCOMPARE(program->ui().cbUserSections->count(), 1);
         QCOMPARE(program->ui().cbUserSections->itemText(0), QString("Default"));
         QCOMPARE(fmMain->StatusPanel[0]->text(), QString(" SN: 2026065"));
@@ -69,6 +69,7 @@ class StartupTest : public QObject {
         QCOMPARE(profile::ReadString(dir->file("User/Default.cfg"), "Default", "Carrier", ""),
                  std::string("1234"));
 
+        program.reset();
         program = std::make_unique<Program>(*dir);
         QCOMPARE(program->hw().F_N, 1234.0);
         QCOMPARE(program->ui().cbFilter->currentIndex(), 2);
@@ -93,7 +94,7 @@ class StartupTest : public QObject {
         dir->write("User/Lab.cfg", "[Options]\r\nLastSet=Test\r\n[Test]\r\nCarrier=0\r\n");
         program = std::make_unique<Program>(*dir, "", 0, TCommandConfiguration{"Lab.cfg", "Test", false});
         QVERIFY(!fmMain->CommandConfiguration.Valid);
-        QCOMPARE(CurrentSetFile, dir->file("User/Default.cfg"));
+        QCOMPARE(CurrentSetFile, std::string("User/Default.cfg"));
         QVERIFY(program->recorder.boxes.empty());
     }
 
@@ -112,8 +113,9 @@ class StartupTest : public QObject {
     void streamingShowsItsPosition() {
         dir->writeBytes("big.bin", 3u << 20);  // above the 2 MiB of a version 2 board
         program = std::make_unique<Program>(*dir);
+        program->ui().tlbtnStop->trigger();  // the file name can be changed while nothing runs
         TypeAndEnter(program->ui().edFileName, dir->file("big.bin").c_str());
-        program->ui().tlbtnStop->trigger();
+        QCOMPARE(program->hw().SourceFile, dir->file("big.bin"));
         program->ui().tlbtnStart->trigger();
         QCOMPARE(QmioTest_Output(0), static_cast<int>(QMIO_OUTPUT_DMA_RING));
         QVERIFY(fmMain->ProgressBar1->isVisible());
