@@ -43,7 +43,8 @@ class TCheckClass {
                                std::int32_t LowLimit, std::int32_t HighLimit) const;
     // "$" + text read as 64-bit hexadecimal; the limits (hexadecimal digits without prefix) are read the
     // same way and compared as signed 64-bit numbers. Messages 28 / 29 + the limit as given + 32.
-    // Returns the low 32 bits of the accepted value or of Default.
+    // Returns the low 32 bits of the accepted value or of Default. A Default that is not such text
+    // gives 0; a limit that is not does not bound.
     std::uint32_t CheckRangeHex(bool isRead, const std::string& FieldText, const std::string& Default,
                                 const std::string& LowLimit, const std::string& HighLimit) const;
 };

@@ -1,24 +1,25 @@
-#include "command_line.h"
+#include "config/command_line.h"
 
+#include "config/number_text.h"
 #include "hw/hardware.h"
-#include "number_text.h"
 
 TCommandLine ReadCommandLine(const std::vector<std::string>& Arguments) {
-    TCommandLine values;
+    TCommandLine line;
+    // A missing argument reads as empty, as the program's parameter list yields past its end.
     const auto argument = [&](std::size_t i) { return i < Arguments.size() ? Arguments[i] : std::string(); };
     for (std::size_t i = 0; !argument(i).empty(); i += 2) {
-        const std::string& option = Arguments[i];
+        const std::string option = argument(i);
         if (option == "-d") {
-            if (const auto device = TryStrToInt(argument(i + 1)))
-                values.DeviceNum = static_cast<std::uint8_t>(*device);
+            if (const auto number = TryStrToInt(argument(i + 1)))
+                line.DeviceNum = static_cast<std::uint8_t>(*number & 0xFF);
             else
-                ShowMsgBox("Cmd line param [-d] must be numerical! Example : Zorvanl.exe -d 0", TMsgKind::Error,
-                           TMsgButtons::Ok);
+                ShowMsgBox("Cmd line param [-d] must be numerical! Example : Zorvanl.exe -d 0",
+                           TMsgKind::Error, TMsgButtons::Ok);
         } else if (option == "-cf") {
-            values.ConfFile = argument(i + 1);
+            line.ConfFile = argument(i + 1);
         } else if (option == "-cn") {
-            values.ConfName = argument(i + 1);
+            line.ConfName = argument(i + 1);
         }
     }
-    return values;
+    return line;
 }

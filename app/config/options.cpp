@@ -1,4 +1,4 @@
-#include "options.h"
+#include "config/options.h"
 
 #include <algorithm>
 

@@ -10,9 +10,8 @@
 // read. A value is read up to 2047 characters.
 //
 // Names, values and paths are UTF-8 in the program; the file holds 8-bit text in the system's ANSI code
-// page (zplatform/codepage.h), so a file written by the program reads the same in the Windows program.
-// A file that starts with the UTF-8 byte-order mark is read and written as UTF-8 instead (as the
-// Windows functions do).
+// page (zplatform/codepage.h), so a file written by the program reads the same in the Windows program;
+// a file that starts with a UTF-8 or UTF-16 byte-order mark is read and written in that form.
 //
 // Writes. Writing a key replaces its value in place (the line keeps its place and the key its
 // spelling), or appends "Key=Value" after the last line of its section; a missing section is appended
@@ -32,22 +31,6 @@
 namespace profile {
 
 inline constexpr std::size_t kMaxValueLength = 2047;
-
-// The file as one read saw it: for operations that read many keys of one file at once.
-class Snapshot {
- public:
-    static Snapshot Load(const std::string& FileName);  // a missing or unreadable file reads as empty
-    std::string Read(const std::string& Section, const std::string& Key, const std::string& Default) const;
-    std::vector<std::string> SectionNames() const;
-
- private:
-    struct Entry {
-        std::size_t section;  // index into sections_
-        std::string key, value;
-    };
-    std::vector<std::string> sections_;
-    std::vector<Entry> entries_;
-};
 
 // The value of Key in Section, or Default when the file, the section or the key is missing.
 std::string ReadString(const std::string& FileName, const std::string& Section, const std::string& Key,

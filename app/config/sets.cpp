@@ -1,4 +1,4 @@
-#include "sets.h"
+#include "config/sets.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,13 +8,44 @@
 
 namespace {
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+// Letter case folded as the Windows program folds it for the languages it speaks: ASCII, the Latin-1
+// letters and Cyrillic (including Ё and the other letters of U+0400-U+040F). Other characters compare
+// as they are.
+char32_t FoldCase(char32_t c) {
+    if (c >= U'A' && c <= U'Z') return c + 32;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+    if (c >= 0x410 && c <= 0x42F) return c + 32;
+    if (c >= 0x400 && c <= 0x40F) return c + 80;
+    return c;
 }
 
-std::string LowerCase(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), Lower);
-    return s;
+// The code points of a UTF-8 text, case folded; a malformed byte stands for itself.
+std::u32string Folded(const std::string& text) {
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool valid = length != 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (!valid) {
+            c = lead;
+            length = 1;
+        }
+        out += FoldCase(c);
+        i += length;
+    }
+    return out;
+}
+
+bool EndsWithCfgIgnoreCase(const std::string& name) {
+    if (name.size() < 4) return false;
+    const std::string tail = name.substr(name.size() - 4);
+    return tail[0] == '.' && (tail[1] | 0x20) == 'c' && (tail[2] | 0x20) == 'f' && (tail[3] | 0x20) == 'g';
 }
 
 }  // namespace
@@ -24,27 +55,33 @@ std::string SetDirectory() {
 }
 
 std::string SetFilePath(const std::string& SetName) {
-    return AppPath("User/" + SetName + ".cfg");
+    return SetDirectory() + SetName + ".cfg";
 }
 
 std::vector<std::string> ListSetNames() {
+    namespace fs = std::filesystem;
     std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(zplatform::pathFromUtf8(SetDirectory()), error)) {
-        if (!entry.is_regular_file(error)) continue;
-        const std::u8string file = entry.path().filename().u8string();
-        std::string name(file.begin(), file.end());
-        if (name.size() < 4 || LowerCase(name.substr(name.size() - 4)) != ".cfg") continue;
-        if (const auto at = name.find(".cfg"); at != std::string::npos) name.erase(at, 4);
-        names.push_back(name);
+    std::error_code ec;
+    fs::directory_iterator it(zplatform::pathFromUtf8(SetDirectory()), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) continue;
+        const std::u8string u8name = it->path().filename().u8string();
+        std::string name(u8name.begin(), u8name.end());
+        if (!EndsWithCfgIgnoreCase(name)) continue;
+        if (const auto first = name.find(".cfg"); first != std::string::npos) name.erase(first, 4);
+        names.push_back(std::move(name));
     }
+    // Without regard to case; names that differ only in case (possible outside Windows) keep a fixed
+    // order by their bytes.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = LowerCase(a), lb = LowerCase(b);
-        return la != lb ? la < lb : a < b;
+        const auto fa = Folded(a);
+        const auto fb = Folded(b);
+        return fa != fb ? fa < fb : a < b;
     });
     return names;
 }
 
 bool SamePathIgnoreCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && LowerCase(a) == LowerCase(b);
+    return Folded(a) == Folded(b);
 }

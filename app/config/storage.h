@@ -11,7 +11,11 @@
 // read as an integer, non-zero is true. Floating point: FloatToStr with LocaleDecimalChar; read with
 // the same separator (a file written under ',' falls back to the defaults under '.'). String: as is.
 // A missing file, section or key, or a value that does not parse, gives the key's default, without a
-// message.
+// message. An empty CurrentSetFile reads as its default, and a Language other than 1 as 0 (English):
+// the interface has no other language.
+//
+// File names are full paths; a relative one (the default CurrentSetFile "User\Default.cfg" while no
+// set of that name was found) names a file in AppDir, never one in the process's current directory.
 //
 // A write that the file system refuses throws EStorageError "Unable to write to <file>"; the program's
 // general error report shows it. A configuration or the options are written in one atomic replacement
@@ -72,15 +76,16 @@ class TStoregeClass {
     // ReadNameLastSet(CurrentSetFile), or Commands.ConfName when valid; LoadUserConfig(CurrentSetName,
     // CurrentSetFile); host.ApplyLanguage(). Needs ZorvanHWObject.
     TStoregeClass(TStorageHost& host, TCommandConfiguration& Commands);
-    // Destroy: SaveAtExit unless it ran already, its failure reported by the program's general error
-    // report.
+    // Destroy: SaveAtExit, its failure reported by the program's general error report (an error box
+    // with the exception's text).
     ~TStoregeClass();
     TStoregeClass(const TStoregeClass&) = delete;
     TStoregeClass& operator=(const TStoregeClass&) = delete;
 
     // SaveConfig(AppDir + "Config.ini"), then SaveUserConfig("Default", AppDir + "User/Default.cfg"):
-    // the configuration in force is always saved as Default in the Default set at exit. The second save
-    // is made even when the first fails; the first failure is then thrown. Runs once per object.
+    // the configuration in force is always saved as Default in the Default set at exit (AppDir/User is
+    // created when missing). The second save is made even when the first fails; the first failure is
+    // then thrown. Runs once per object: the destructor saves only when the close did not.
     void SaveAtExit();
 
     void LoadConfig(const std::string& FileName_ini);
@@ -89,12 +94,12 @@ class TStoregeClass {
     // order; calls _SetModKind, _SetFilterType and _SetSpectrInv right after their fields (results not
     // examined). Nothing else reaches the board.
     void LoadUserConfig(const std::string& GroupName, const std::string& FileName_ini);
-    // Writes the 28 keys; the set file's directory is created when it is missing (a first start has no
-    // User directory yet).
+    // Creates the set file's directory when it is missing.
     void SaveUserConfig(const std::string& GroupName, const std::string& FileName_ini);
     // The section names of the file; "Default" alone when it has none; then the first entry equal to
     // "Options" (case-sensitive) removed.
     static std::vector<std::string> ReadAllINISections(const std::string& FileName_ini);
+    // Creates the set file's directory when it is missing.
     void SaveNameLastSet(const std::string& FileName_ini, const std::string& SetName);
     std::string ReadNameLastSet(const std::string& FileName_ini);  // default "Default"
 
