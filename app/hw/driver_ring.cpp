@@ -34,6 +34,9 @@ void ReadDriverBufferParameters() {
     const auto parameters = zplatform::registry::readDriverBufferParameters();
     BuffersPerCH = parameters.buffersPerChannel;
     DrvBufferLen = parameters.bufferLength;
+    // A value of the wrong type is reported, and its default keeps the start-up going.
+    for (const std::string& name : parameters.invalid)
+        ShowMsgBox("Invalid data type for '" + name + "'", TMsgKind::Error, TMsgButtons::Ok);
 }
 
 std::uint32_t PadBytes(std::uint32_t Length, std::uint32_t Parts) {

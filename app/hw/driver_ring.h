@@ -16,6 +16,8 @@ extern std::uint32_t DrvBufferLen;
 // LoadDrvBuffers, and never more than the driver mapped.
 extern std::uint8_t DrvBufCount;
 
+// A value of a type the reading refuses shows the error "Invalid data type for '<name>'" and its
+// default applies; the start-up goes on.
 void ReadDriverBufferParameters();
 
 // The bytes of padding when Length is split into Parts pieces of c bytes, c being Length / Parts

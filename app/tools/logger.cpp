@@ -182,7 +182,8 @@ void TLogger::DumpRegistryKey(const std::string& path) {
             case ValueType::Dword:
                 line(head + std::to_string(static_cast<std::int32_t>(value.dword)));
                 break;
-            case ValueType::Binary: {
+            case ValueType::Binary:
+            case ValueType::None: {
                 std::string bytes;
                 const std::size_t count = std::min(value.data.size(), kMaxBinaryBytes);
                 for (std::size_t i = 0; i < count; ++i) {

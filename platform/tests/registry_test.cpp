@@ -87,5 +87,32 @@ TEST_F(RegistryTest, DriverParametersTakeTheFirstFourBytesLittleEndian) {
     EXPECT_EQ(parameters.bufferLength, 0x8000u);
 }
 
+TEST_F(RegistryTest, DriverParametersOfTheWrongTypeAreRefusedAndDefaulted) {
+    std::string tooLong = "hex:00,00,02,00";
+    for (int i = 4; i < 1025; ++i)
+        tooLong += ",00";
+    struct Case {
+        std::string values;
+        std::vector<std::string> invalid;
+        std::int32_t buffers;
+        std::uint32_t length;
+    };
+    const Case cases[] = {
+        {"\"BuffersPerCH\"=\"8\"\n\"CHBufferLENs\"=hex(0):00,00,02,00\n",
+         {"BuffersPerCH"},
+         4,
+         0x20000},  // untyped is fine
+        {"\"buffersperch\"=dword:00000008\n\"CHBufferLENs\"=dword:00020000\n", {"CHBufferLENs"}, 8, 0x100000},
+        {"\"CHBufferLENs\"=" + tooLong + "\n", {"CHBufferLENs"}, 4, 0x100000},
+    };
+    for (const Case& c : cases) {
+        write("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qmbus\\Parameters]\n" + c.values);
+        const auto parameters = readDriverBufferParameters();
+        EXPECT_EQ(parameters.invalid, c.invalid) << c.values;
+        EXPECT_EQ(parameters.buffersPerChannel, c.buffers) << c.values;
+        EXPECT_EQ(parameters.bufferLength, c.length) << c.values;
+    }
+}
+
 }  // namespace
 }  // namespace zplatform::registry

@@ -9,6 +9,7 @@
 //     "Name"=hex(2):41,00,...  expandable string (UTF-16LE bytes, as exported)
 //     "Name"=dword:00000004    32-bit integer
 //     "Name"=hex:00,00,10,00   binary (a line ending in '\' continues on the next)
+//     "Name"=hex(0):00,01      untyped bytes (REG_NONE)
 // A missing file is an empty registry.
 #pragma once
 
@@ -20,14 +21,14 @@
 
 namespace zplatform::registry {
 
-enum class ValueType { String, ExpandString, Dword, Binary, Other };
+enum class ValueType { String, ExpandString, Dword, Binary, None, Other };  // None: untyped bytes
 
 struct Value {
     std::string name;
     ValueType type = ValueType::Other;
     std::string text;                // String, ExpandString
     std::uint32_t dword = 0;         // Dword
-    std::vector<std::uint8_t> data;  // Binary
+    std::vector<std::uint8_t> data;  // Binary, None
 };
 
 class Key {
@@ -61,6 +62,9 @@ inline constexpr const char* kDriverServiceKey = "SYSTEM\\CurrentControlSet\\ser
 struct DriverBufferParameters {
     std::int32_t buffersPerChannel = 4;     // "BuffersPerCH"; 4 when missing or 0
     std::uint32_t bufferLength = 0x100000;  // "CHBufferLENs" (first 4 bytes, little-endian); 1 MiB default
+    // Values present but of a type the reading refuses (BuffersPerCH not an integer, CHBufferLENs neither
+    // binary nor untyped or longer than 1024 bytes); their defaults apply.
+    std::vector<std::string> invalid;
 };
 DriverBufferParameters readDriverBufferParameters();
 

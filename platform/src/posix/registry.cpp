@@ -83,6 +83,9 @@ std::optional<Value> parseValue(const std::string& line) {
     } else if (lowered.rfind("hex:", 0) == 0) {
         value.type = ValueType::Binary;
         value.data = parseHexBytes(data.substr(4));
+    } else if (lowered.rfind("hex(0):", 0) == 0) {
+        value.type = ValueType::None;
+        value.data = parseHexBytes(data.substr(7));
     } else {
         value.type = ValueType::Other;
     }

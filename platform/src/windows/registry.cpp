@@ -76,7 +76,8 @@ std::vector<Value> Key::values() const {
                 if (size >= 4) value.dword = *reinterpret_cast<const DWORD*>(data.data());
                 break;
             case REG_BINARY:
-                value.type = ValueType::Binary;
+            case REG_NONE:
+                value.type = type == REG_BINARY ? ValueType::Binary : ValueType::None;
                 value.data.assign(data.begin(), data.begin() + size);
                 break;
             default:
