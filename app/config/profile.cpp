@@ -50,6 +50,7 @@
 
 #include "zplatform/codepage.h"
 #include "zplatform/paths.h"
+#include "zplatform/utf8.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -115,24 +116,6 @@ std::string CutToUtf16Units(std::string text, std::size_t units) {
     return text;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     std::string out;
     const auto unit = [&](std::size_t i) {
@@ -151,7 +134,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
             }
         }
         if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
-        AppendUtf8(out, c);
+        zplatform::utf8::append(out, c);
     }
     return out;
 }
@@ -164,27 +147,14 @@ std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
         out += bigEndian ? hi : lo;
         out += bigEndian ? lo : hi;
     };
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        bool valid = length != 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            c = 0xFFFD;
-            length = 1;
-        }
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t c = zplatform::utf8::decode(text, pos).value_or(0xFFFD);
         if (c >= 0x10000) {
             put(0xD800 + ((c - 0x10000) >> 10));
             put(0xDC00 + ((c - 0x10000) & 0x3FF));
         } else {
             put(c);
         }
-        i += length;
     }
     return out;
 }

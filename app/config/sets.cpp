@@ -5,6 +5,7 @@
 
 #include "hw/hardware.h"
 #include "zplatform/paths.h"
+#include "zplatform/utf8.h"
 
 namespace {
 
@@ -22,22 +23,12 @@ char32_t FoldCase(char32_t c) {
 // The code points of a UTF-8 text, case folded; a malformed byte stands for itself.
 std::u32string Folded(const std::string& text) {
     std::u32string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        bool valid = length != 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            c = lead;
-            length = 1;
-        }
-        out += FoldCase(c);
-        i += length;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        const std::size_t start = pos;
+        const auto c = zplatform::utf8::decode(text, pos);
+        if (!c) pos = start + 1;
+        out += FoldCase(c.value_or(lead));
     }
     return out;
 }

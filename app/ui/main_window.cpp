@@ -385,34 +385,35 @@ void TfmMain::cbVosChange() {
 
 // ---- Check boxes -----------------------------------------------------------------------------------
 
+// The common part of the code check boxes: the log line, then the box's state into its field.
+bool TfmMain::StoreFlag(const char* handler, const char* name, const QCheckBox* box,
+                        std::uint8_t TZorvanHWClass::*field) {
+    if (!ZorvanHWObject) return false;
+    Log(handler, std::string("Checkbox ") + name + " switched [" + CheckedText(box) + "]");
+    ZorvanHWObject->*field = Checked(box);
+    return true;
+}
+
 void TfmMain::chbScremblClick() {
-    if (!ZorvanHWObject) return;
-    Log("chbScremblClick", "Checkbox Scrambler switched [" + CheckedText(ui.chbScrembl) + "]");
-    ZorvanHWObject->Scram320 = Checked(ui.chbScrembl);
-    ZorvanHWObject->WriteDiffPU();
+    if (StoreFlag("chbScremblClick", "Scrambler", ui.chbScrembl, &TZorvanHWClass::Scram320))
+        ZorvanHWObject->WriteDiffPU();
 }
 
 void TfmMain::chbDiff1Click() {
-    if (!ZorvanHWObject) return;
-    Log("chbDiff1Click", "Checkbox DiffCode1 switched [" + CheckedText(ui.chbDiff1) + "]");
-    ZorvanHWObject->Diff1 = Checked(ui.chbDiff1);
-    ZorvanHWObject->WriteDiffPU();
+    if (StoreFlag("chbDiff1Click", "DiffCode1", ui.chbDiff1, &TZorvanHWClass::Diff1))
+        ZorvanHWObject->WriteDiffPU();
 }
 
 void TfmMain::chbDiff2Click() {
-    if (!ZorvanHWObject) return;
-    Log("chbDiff2Click", "Checkbox DiffCode2 switched [" + CheckedText(ui.chbDiff2) + "]");
-    ZorvanHWObject->Diff2 = Checked(ui.chbDiff2);
-    ZorvanHWObject->WriteBitMap();
+    if (StoreFlag("chbDiff2Click", "DiffCode2", ui.chbDiff2, &TZorvanHWClass::Diff2))
+        ZorvanHWObject->WriteBitMap();
 }
 
 void TfmMain::chbSpectrInvClick() {
-    if (!ZorvanHWObject) return;
-    TZorvanHWClass& hw = *ZorvanHWObject;
-    Log("chbSpectrInvClick", "Checkbox SpectrInversion switched [" + CheckedText(ui.chbSpectrInv) + "]");
-    hw.SpectrInv = Checked(ui.chbSpectrInv);
-    _SetSpectrInv(hw.DevNum, hw.SpectrInv);
-    hw.Write_TI();
+    if (!StoreFlag("chbSpectrInvClick", "SpectrInversion", ui.chbSpectrInv, &TZorvanHWClass::SpectrInv))
+        return;
+    _SetSpectrInv(ZorvanHWObject->DevNum, ZorvanHWObject->SpectrInv);
+    ZorvanHWObject->Write_TI();
 }
 
 void TfmMain::chbPomehaClick() {

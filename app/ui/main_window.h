@@ -16,13 +16,13 @@
 #include <string>
 
 #include "config/storage.h"
+#include "hw/hardware.h"
 #include "hw/operator_ui.h"
 #include "hw/run_control.h"
 #include "tools/my_leds.h"
 #include "ui_main_window.h"
 
 class TDataStream;
-class TZorvanHWClass;
 class TQtMessageBoxes;
 class TQtFileDialogs;
 
@@ -150,6 +150,8 @@ class TfmMain : public QMainWindow, public TRunWindow, public TStorageHost, publ
     // Both configuration lists (the main window's and the name dialog's) from a set file.
     void RefillConfigurationLists(const std::string& file);
     void ApplySourceKindRule();
+    bool StoreFlag(const char* handler, const char* name, const QCheckBox* box,
+                   std::uint8_t TZorvanHWClass::*field);
     void ShowNoiseFieldState(bool enabled);
     void ShowDeleteButtons(bool enabled);
     void OpenSlider(QLineEdit* field, int mode, int min, int max);

@@ -1,5 +1,5 @@
 // Windows-1251, the Cyrillic ANSI code page, decoded from a table on every platform.
-#include "utf8.h"
+#include "zplatform/utf8.h"
 #include "zplatform/codepage.h"
 
 namespace zplatform::codepage {

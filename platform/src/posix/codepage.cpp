@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "../text.h"
-#include "../utf8.h"
+#include "zplatform/utf8.h"
 
 namespace zplatform::codepage {
 namespace {

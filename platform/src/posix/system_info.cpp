@@ -17,7 +17,7 @@
 #include <sstream>
 
 #include "../text.h"
-#include "../utf8.h"
+#include "zplatform/utf8.h"
 
 namespace zplatform::system {
 namespace {
