@@ -1,6 +1,6 @@
 // Windows-1251, the Cyrillic ANSI code page, decoded from a table on every platform.
-#include "zplatform/utf8.h"
 #include "zplatform/codepage.h"
+#include "zplatform/utf8.h"
 
 namespace zplatform::codepage {
 namespace {
