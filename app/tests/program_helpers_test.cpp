@@ -1,9 +1,11 @@
-// The About window's version history and the Linux rule of the administrator check.
+// The About window's version history, the Linux rule of the administrator check and the service
+// window's hexadecimal texts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "tools/admin_check.h"
+#include "tools/hex_text.h"
 #include "tools/version_history.h"
 
 namespace {
@@ -37,6 +39,39 @@ TEST(AdministratorCheck, LinuxRuleFollowsTheRightsTheBoardNeeds) {
     EXPECT_TRUE(HasBoardRights({false, false, {true, true}}));    // every device node usable
     EXPECT_FALSE(HasBoardRights({false, false, {true, false}}));  // one node refused
     EXPECT_FALSE(HasBoardRights({false, false, {}}));             // no driver at all
+}
+
+TEST(HexText, ValuesModulo2To32AndTheCharacterBeforeForNonDigits) {
+    const struct {
+        const char* text;
+        std::uint32_t value;
+        bool hex;
+    } cases[] = {
+        {"", 0, true},
+        {"10", 16, true},  // a register index, never multiplied by 4
+        {"ff", 255, true},
+        {"FF", 255, true},
+        {"FFFFFFFF", 4294967295u, true},
+        {"1FFFFFFFF", 4294967295u, true},  // only the last eight digits count
+        {"123456789", 0x23456789u, true},
+        {"1G", 0x11, false},  // G takes the value of the 1 before it
+        {"G1", 0x01, false},  // 0 at the start
+        {"0x10", 0x0010, false},
+        {" 5", 0x05, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HexStrToCardinal(c.text), c.value) << c.text;
+        EXPECT_EQ(IsHexText(c.text), c.hex) << c.text;
+    }
+}
+
+TEST(HexText, BinaryGroupsMostSignificantFirstAtMost80Characters) {
+    EXPECT_EQ(HexToBinStr("00000005"), "00000000000000000000000000000101");
+    EXPECT_EQ(HexToBinStr("A"), "1010");
+    EXPECT_EQ(HexToBinStr("F0"), "11110000");
+    EXPECT_EQ(HexToBinStr(""), "");
+    EXPECT_EQ(HexToBinStr("1Z"), "00010001");  // Z repeats the group before it
+    EXPECT_EQ(HexToBinStr(std::string(25, 'F')), std::string(80, '1'));
 }
 
 }  // namespace

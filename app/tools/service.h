@@ -2,7 +2,9 @@
 // register access on its Registers tab.
 #pragma once
 
+#include <QString>
 #include <QWidget>
+#include <array>
 
 struct TStreamCounters;
 
@@ -18,6 +20,10 @@ class TfmService : public QWidget {
     void SetStreamCounters(const TStreamCounters* counters);
 
     bool RAMModeViewEn = false;
+    // Captions of the write and the read button, filled by the language switch: [0] single access,
+    // [1] repeated access idle, [2] repeated access running.
+    std::array<QString, 3> arrBWRCaptions;
+    std::array<QString, 3> arrBRDCaptions;
 
  private:
     const TStreamCounters* counters_ = nullptr;

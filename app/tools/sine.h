@@ -21,6 +21,8 @@ class TfmSine : public QWidget {
     // it runs).
     void StartSine();
     void StopSine();
+    // Shows the offset and the level of the current configuration in the window.
+    void UpdateFace();
 
     // The main window's sine LED.
     TMyLedRect* SineLed = nullptr;

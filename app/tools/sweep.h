@@ -20,6 +20,8 @@ class TfmSweep : public QWidget {
     // while the sweep runs).
     void StartSweep();
     void StopSweep();
+    // Shows the mode, the time and the range of the current configuration in the window.
+    void UpdateFace();
 
     // The main window's sweep LED, whose active colour shows the state.
     TMyLedRect* SweepLed = nullptr;
