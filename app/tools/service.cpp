@@ -1,6 +1,7 @@
 #include "service.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QValidator>
@@ -82,6 +83,8 @@ TfmService::TfmService(QWidget* parent) : QWidget(parent, Qt::Window) {
     arrBRDCaptions = {"Read", "Start read", "Stop read"};
     for (QLineEdit* field : {ui.edWriteAdr, ui.edWriteVal, ui.edReadAdr})
         field->setValidator(new THexDigits(field));
+    // The binary digits of successive reads stand in columns.
+    ui.mReadReg->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     // FormCreate.
     RegsVsblCnt = 0;
