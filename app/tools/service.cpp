@@ -59,22 +59,6 @@ QString ShownPath(const std::string& path) {
     return QString::fromStdString(path);
 }
 
-// A re-entered tick is skipped while the flag is set.
-class TBusy {
- public:
-    explicit TBusy(bool& flag) : flag_(flag), entered_(!flag) { flag_ = true; }
-    ~TBusy() {
-        if (entered_) flag_ = false;
-    }
-    TBusy(const TBusy&) = delete;
-    TBusy& operator=(const TBusy&) = delete;
-    bool entered() const { return entered_; }
-
- private:
-    bool& flag_;
-    bool entered_;
-};
-
 }  // namespace
 
 TfmService::TfmService(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -190,8 +174,7 @@ void TfmService::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 // ---- General tab -----------------------------------------------------------------------------------
 
 void TfmService::Timer1Timer() {
-    TBusy busy(refreshing_);
-    if (!busy.entered() || !ZorvanHWObject) return;
+    if (!ZorvanHWObject) return;
     ZorvanHWObject->Read_Tempr();
     ui.sttxtPCBt->setText(QString::number(ZorvanHWObject->TemprPCB) + QString::fromUtf8(" °C"));
     ui.sttxtLCAt->setText(QString::number(ZorvanHWObject->TemprLCA) + QString::fromUtf8(" °C"));
@@ -252,7 +235,6 @@ bool TfmService::WriteFromFields() {
 
 void TfmService::EndRepetition(QTimer& timer, QPushButton* button, QCheckBox* repeat, QLineEdit* interval,
                                const char* caption) {
-    // The timer stops before the box: a modal box runs the timers, and each tick would add a box.
     timer.stop();
     button->setText(caption);
     repeat->setEnabled(true);
@@ -283,8 +265,6 @@ void TfmService::btnRdClick() {
 }
 
 void TfmService::tmrRdTimer() {
-    TBusy busy(reading_);
-    if (!busy.entered()) return;
     const std::optional<std::uint32_t> index = RegisterIndex(ui.edReadAdr);
     if (!index || !ZorvanHWObject)
         return EndRepetition(tmrRd, ui.btnRd, ui.chbRdTmr, ui.edRdInt, kStartReading);
@@ -310,8 +290,6 @@ void TfmService::btnWrClick() {
 }
 
 void TfmService::tmrWrTimer() {
-    TBusy busy(writing_);
-    if (!busy.entered()) return;
     if (!WriteFromFields()) EndRepetition(tmrWr, ui.btnWr, ui.chbWrTmr, ui.edWrInt, kStartWriting);
 }
 

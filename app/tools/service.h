@@ -102,10 +102,5 @@ class TfmService : public QWidget {
     void ShowCounters();
     void ShowLoadedFiles();
 
-    // A tick that finds the previous one still showing a box (a modal box runs the timers) is skipped.
-    bool refreshing_ = false;
-    bool reading_ = false;
-    bool writing_ = false;
-
     const TStreamCounters* counters_ = nullptr;
 };
