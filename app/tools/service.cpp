@@ -153,10 +153,12 @@ void TfmService::btnCloseClick() {
 // ---- Keys ------------------------------------------------------------------------------------------
 
 bool TfmService::eventFilter(QObject* watched, QEvent* event) {
-    // The window sees a key before its focused control (only the key's first delivery counts).
+    // The window sees a key before its focused control (only the key's first delivery counts, not its
+    // propagation to the parents).
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
-        QWidget* focus = QApplication::focusWidget();
+        // A key goes first to the window's focused control, or to the window while none has the focus.
+        QWidget* focus = focusWidget();
         if (watched == (focus ? focus : static_cast<QObject*>(this))) {
             const auto* key = static_cast<QKeyEvent*>(event);
             RunHandler([&] { FormKeyDown(key->key(), key->modifiers()); });
