@@ -295,6 +295,14 @@ void TfmService::tmrWrTimer() {
     if (!WriteFromFields()) EndRepetition(tmrWr, ui.btnWr, ui.chbWrTmr, ui.edWrInt, kStartWriting);
 }
 
+void TfmService::ShowButtonCaptions() {
+    const auto state = [](const QCheckBox* repeat) {
+        return !repeat->isChecked() ? 0 : repeat->isEnabled() ? 1 : 2;
+    };
+    ui.btnRd->setText(arrBRDCaptions[state(ui.chbRdTmr)]);
+    ui.btnWr->setText(arrBWRCaptions[state(ui.chbWrTmr)]);
+}
+
 void TfmService::chbRdTmrClick() {
     ui.btnRd->setText(arrBRDCaptions[ui.chbRdTmr->isChecked() ? 1 : 0]);
 }

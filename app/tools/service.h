@@ -71,6 +71,11 @@ class TfmService : public QWidget {
     void tmrWrTimer();
     void btnCloseClick();
 
+    // The read and write buttons show the entry of their caption arrays for their state: [2] while a
+    // repetition runs, [1] with the repeat switch on, else [0]. For the language switch, after it has
+    // filled the arrays.
+    void ShowButtonCaptions();
+
     // The interval a repetition takes from its interval text, in ms.
     static int RepeatInterval(const QString& text);
 

@@ -418,6 +418,23 @@ class ServiceTest : public QObject {
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
+    void buttonCaptionsFollowTheirArraysByState() {
+        start();
+        sui().edReadAdr->setText("10");
+        ClickBox(sui().chbRdTmr);
+        QTest::mouseClick(sui().btnRd, Qt::LeftButton);  // the read repeats, the write is single
+        service().arrBRDCaptions = {"Чтение", "Начать чтение", "Остановить чтение"};
+        service().arrBWRCaptions = {"Запись", "Начать запись", "Остановить запись"};
+        service().ShowButtonCaptions();
+        QCOMPARE(sui().btnRd->text(), QString("Остановить чтение"));
+        QCOMPARE(sui().btnWr->text(), QString("Запись"));
+        ClickBox(sui().chbWrTmr);
+        QTest::mouseClick(sui().btnRd, Qt::LeftButton);  // the read stops
+        service().ShowButtonCaptions();
+        QCOMPARE(sui().btnRd->text(), QString("Начать чтение"));
+        QCOMPARE(sui().btnWr->text(), QString("Начать запись"));
+    }
+
     // ---- Settings window ----
 
     void settingsApplyAndCancel() {
