@@ -24,18 +24,6 @@
 
 struct TStreamCounters;
 
-// Texts of the window beyond the interface language's tables: the labels of the pass and overrun
-// counters. The language switch applies them with the window's other texts.
-struct TServiceText {
-    const char* objectName;
-    const char* English;
-    const char* Russian;
-};
-inline constexpr std::array<TServiceText, 2> kServiceStreamLabels{{
-    {"lblPasses", "File passes", "Проходов файла"},
-    {"lblOverruns", "DMA ring overruns", "Переполнений кольца DMA"},
-}};
-
 // The box of a refused register access, and the captions a refused repetition leaves on its button
 // (the same in both languages).
 inline constexpr const char* kIncorrectParameters = "Incorrect parameters";

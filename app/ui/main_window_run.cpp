@@ -238,6 +238,7 @@ void TfmMain::SetLanguage() {
             ApplyWindowTexts(window, table, language, fields);
             if (window == fmVerInf) fmVerInf->ShowHistory(language);
         }
+        fmService->ShowButtonCaptions();
     }
     if (ZorvanHWObject) UpdateFace();
     fmSweep->UpdateFace();

@@ -42,6 +42,7 @@ class LanguageTest : public QObject {
                  QString(language ? "Сохранить в набор" : "Save to set"));
         QCOMPARE(fmService->arrBRDCaptions[2], QString(language ? "Остановить чтение" : "Stop read"));
         QCOMPARE(fmService->arrBWRCaptions[0], QString(language ? "Запись" : "Write"));
+        QCOMPARE(fmService->findChild<QPushButton*>("btnRd")->text(), QString(language ? "Чтение" : "Read"));
         QCOMPARE(QString::fromStdString(MessageList[4]), QString(language ? "Ошибка!" : "Error."));
         QCOMPARE(ErrorTextLanguage, language);
         QCOMPARE(fmVerInf->ui.Memo1->toPlainText().section('\n', 0, 0),
