@@ -153,6 +153,7 @@ TfmMain::~TfmMain() {
 void TfmMain::WindowsCreated() {
     fmSweep->SweepLed = SweepLed.get();
     fmSine->SineLed = SineLed.get();
+    fmSine->chbPomeha = ui.chbPomeha;
 }
 
 void TfmMain::ConnectHandlers() {
