@@ -264,6 +264,23 @@ class SweepSineTest : public QObject {
         QVERIFY(sine().Edit3->isEnabled() && program->ui().chbPomeha->isEnabled());
     }
 
+    void armedToolsStartWithTheProgram() {
+        program.reset();
+        dir->write("User/Default.cfg",
+                   "[Options]\r\nLastSet=Default\r\n[Default]\r\nPomehaON=1\r\nSine=1\r\nFreqOtstr=-100\r\n"
+                   "Sweep=1\r\nPerestReg=1\r\nPerestTime=0\r\nIntervPerest=500\r\n");
+        program = std::make_unique<Program>(*dir);
+        QCOMPARE(boxes(), std::vector<std::string>{"Error."});  // the 0 s time
+        QVERIFY(SineSettings.SineIsWork && sine().OnOffSine->isChecked());
+        QCOMPARE(Query(QmioTest_Noise).mode, 2);
+        QVERIFY(qAbs(Query(QmioTest_Noise).sineOffsetKHz + 100) < 0.001);
+        QVERIFY(!program->ui().chbPomeha->isChecked() && !program->ui().chbPomeha->isEnabled());
+        QVERIFY(SweepSettings.SweepIsWork && sweep().OnOffSweep->isChecked());
+        QVERIFY(Sweep().enabled);
+        QCOMPARE(sweep().ComboBox1->currentIndex(), 1);
+        QVERIFY(fmSweep->Timer1.isActive());
+    }
+
     void sineAndNoiseExcludeEachOther() {
         // Noise on, then the sine: the noise option is cleared first and locked.
         program->ui().chbPomeha->click();
@@ -274,7 +291,7 @@ class SweepSineTest : public QObject {
         sine().OnOffSine->click();
         QVERIFY(boxes().empty());
         QCOMPARE(Query(QmioTest_Noise).mode, 2);
-        QCOMPARE(Query(QmioTest_Noise).sineOffsetKHz, -250.0);
+        QVERIFY(qAbs(Query(QmioTest_Noise).sineOffsetKHz + 250) < 0.001);
         QVERIFY(!program->ui().chbPomeha->isChecked() && !program->ui().chbPomeha->isEnabled());
         QCOMPARE(program->hw().Noise, std::uint8_t{0});
         QCOMPARE(fmMain->SineLed->ActiveColor(), kLedGreen);
@@ -291,6 +308,9 @@ class SweepSineTest : public QObject {
         // On again, then a configuration with noise on is shown: the sine stops, its window hides and
         // its toolbar button is disabled.
         sine().OnOffSine->click();
+        // A redraw without noise leaves the tone on the board.
+        fmMain->UpdateFace();
+        QCOMPARE(Query(QmioTest_Noise).mode, 2);
         program->hw().Noise = 1;
         fmMain->UpdateFace();
         QVERIFY(!SineSettings.SineIsWork && !sine().OnOffSine->isChecked());
