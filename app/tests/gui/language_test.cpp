@@ -18,7 +18,10 @@ class LanguageTest : public QObject {
     std::unique_ptr<ProgramDirectory> dir;
     std::unique_ptr<Program> program;
 
+    // As the settings window's Apply: the language in force (which the texts set at run time follow)
+    // and the list's selection, then the switch.
     static void Switch(int language) {
+        if (language == 0 || language == 1) current_language = static_cast<std::uint8_t>(language);
         fmSetup->SelectLanguage(language);
         fmMain->SetLanguage();
     }
