@@ -94,7 +94,12 @@ int main(int argc, char** argv) {
 
     CountingBoxes boxes;
     InstallMessageBoxes(&boxes);
-    if (QmioTest_Configure("[Board0]\nDmaBuffers=4\nDmaBufferLength=1048576\n") < 1) return 3;
+    // ZORVANL_SOAK_SLOT: the board's slot, so that two players can stream on two boards at once.
+    const char* slot = std::getenv("ZORVANL_SOAK_SLOT");
+    const std::string board = "[Board0]\nDmaBuffers=4\nDmaBufferLength=1048576\nSlotNumber=" +
+                              std::to_string(slot ? std::atoi(slot) : 3) +
+                              "\nDriverSlot=" + std::to_string(slot ? std::atoi(slot) % 64 : 0) + "\n";
+    if (QmioTest_Configure(board.c_str()) < 1) return 3;
     // The program's directory, with the firmware set beside the executable.
     AppDir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
     ErrorTextLanguage = 0;
