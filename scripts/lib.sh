@@ -8,7 +8,7 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 # cross compiler (posix threads) for the Windows build check, Qt 6 Widgets and a font for the program's
 # windows, and a virtual X server with a screenshot tool for running the program without a display.
 PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libliquid-dev clang-format
-          g++-mingw-w64-x86-64-posix qt6-base-dev fonts-dejavu-core xvfb xauth imagemagick)
+          g++-mingw-w64-x86-64-posix clang-14 libfuzzer-14-dev qt6-base-dev fonts-dejavu-core xvfb xauth imagemagick)
 
 install_missing() {
     local missing=()

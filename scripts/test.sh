@@ -2,7 +2,7 @@
 # Installs what is missing, builds and runs every test: the normal build, the library, emulator and
 # program tests again under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under
 # ThreadSanitizer, the Windows cross build of the library, the emulator and the platform layer, and
-# the formatting check.
+# a 30-second soak check, the fuzz targets briefly, the formatting check.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -25,6 +25,12 @@ build build-tsan -DCMAKE_BUILD_TYPE=Debug -DZORVANL_SANITIZE=thread -DZORVANL_BU
     -DZORVANL_FIRMWARE_DIR="$ROOT/build/bin/Firmware"
 (cd "$ROOT/build-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --output-on-failure -L threaded)
+
+step "Soak check, 30 seconds (streamed bytes verified under load)"
+"$ROOT/scripts/soak.sh" 30
+
+step "Fuzz targets, briefly (clang, libFuzzer + ASan + UBSan)"
+"$ROOT/scripts/fuzz.sh" --brief
 
 step "Windows cross build (MinGW-w64)"
 build build-win -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \

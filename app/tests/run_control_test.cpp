@@ -1,6 +1,7 @@
 // Run control: the source path chosen by the file's size, Start / Stop / the close against the
 // emulated board, and the streaming position display.
 #include <cstring>
+#include <filesystem>
 
 #include "config/options.h"
 #include "hw/run_control.h"
@@ -210,6 +211,111 @@ TEST_F(RunControlTest, CloseStopsWhenAskedAndAlwaysClearsTheMaster) {
         EXPECT_TRUE(cleared) << "MASTER_CTL receives 0 whatever TxDisableOnExit says";
         QmioTest_LogRegisters(0, 0, 0);
     }
+}
+
+// Threads of this process now.
+std::size_t ThreadCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
+// A storm of commands over the three source paths: Start, a restart by a new configuration while the
+// run goes on (Start on a running board), and Stop, in an order that meets every pair of paths. After
+// each command the board is in the state it asked for, and after each Stop the process has the threads
+// it had before the storm: no streaming thread is lost or left behind. Every Start loads the FPGA
+// (about 0.2 s on the emulated board), so this storm is short; the engine storm below repeats the
+// paths' own starts and stops a thousand times.
+TEST_F(RunControlTest, StartStopAndRestartStormsLeaveTheBoardAsTheLastCommandAsked) {
+    ASSERT_EQ(QmioTest_SetMasterRate(0, 4.0e6), 0);
+    const std::string ram = sourceOf(4096), cycle = sourceOf(kMiB + 4096), streamed = sourceOf(kMiB + 8192);
+    struct Path {
+        const std::string* file;
+        bool singleLoaded;
+        TSourcePath path;
+    };
+    const Path paths[] = {{&ram, false, TSourcePath::Ram},
+                          {&cycle, true, TSourcePath::SingleLoadedCycle},
+                          {&streamed, false, TSourcePath::Streaming}};
+    const std::size_t threads = ThreadCount();
+    const auto startOn = [&](const Path& p) {
+        DrvBuffEx = p.singleLoaded;
+        window.fileName = *p.file;
+        run->Start();
+        ASSERT_TRUE(run->Running());
+        ASSERT_EQ(run->Path(), p.path);
+        ASSERT_EQ(QmioTest_Output(0),
+                  p.path == TSourcePath::Ram ? QMIO_OUTPUT_SOURCE_RAM : QMIO_OUTPUT_DMA_RING);
+        ASSERT_EQ(QmioTestQuery(QmioTest_Master).running != 0, p.path != TSourcePath::Ram);
+    };
+    for (int round = 0; round < 9; ++round) {
+        const Path& first = paths[round % 3];
+        const Path& second = paths[(round / 3 + round) % 3];
+        ASSERT_NO_FATAL_FAILURE(startOn(first));
+        ASSERT_NO_FATAL_FAILURE(startOn(second));  // the restart: the first run ends, the second begins
+        run->Stop();
+        ASSERT_FALSE(run->Running());
+        ASSERT_FALSE(window.running);
+        ASSERT_EQ(QmioTest_Output(0), QMIO_OUTPUT_SILENT) << round;
+        ASSERT_FALSE(QmioTestQuery(QmioTest_Master).running) << round;
+        ASSERT_EQ(ThreadCount(), threads) << "after cycle " << round;
+    }
+    EXPECT_EQ(FpgaImage(), "load_Ram");
+    EXPECT_TRUE(ui.boxes().empty()) << ui.boxes().front().text;
+}
+
+// The engine storm: 1002 starts and stops of the three source paths' own parts (the RAM load, the
+// single-loaded ring, the streaming threads with the master), alternating and restarted without a stop
+// in between, with the board playing throughout. After every stop the master is stopped and the
+// process has its threads of before; a start after it plays again. A streaming start waits up to
+// 0.1 s for the driver's interrupt block, so one start in six streams.
+TEST_F(RunControlTest, AThousandStartsAndStopsOfTheSourcePathsLoseAndLeaveNoThread) {
+    ASSERT_EQ(QmioTest_SetMasterRate(0, 1.0e9), 0);
+    const std::string ram = sourceOf(4096), cycle = sourceOf(kMiB + 4096), streamed = sourceOf(kMiB + 8192);
+    const std::size_t threads = ThreadCount();
+    bool streaming = false;
+    const auto stop = [&] {
+        ::StopMaster(0);
+        if (streaming) stream->StopDataThreads();
+        streaming = false;
+    };
+    for (int round = 0; round < 1002; ++round) {
+        switch (round % 6 == 5 ? 2 : round % 2) {
+            case 0:
+                stop();
+                hw->SourceFile = ram;
+                ASSERT_EQ(Load_RAM(0, ram.c_str(), 0), 0);
+                break;
+            case 1:
+                stop();
+                hw->SourceFile = cycle;
+                DrvBufCount = static_cast<std::uint8_t>(BuffersPerCH);
+                hw->LoadDrvBuffers();
+                hw->StartMaster();
+                ASSERT_TRUE(QmioTestQuery(QmioTest_Master).running) << round;
+                break;
+            default:
+                if (round % 4 == 1) stop();  // else a restart of the running cycle
+                ::StopMaster(0);
+                hw->SourceFile = streamed;
+                DrvBufCount = static_cast<std::uint8_t>(BuffersPerCH);
+                SetDriverBufferSizes(hw->MemoryData, DrvBufferLen);
+                stream->StartDataThreads();
+                streaming = true;
+                hw->StartMaster();
+                ASSERT_TRUE(QmioTestQuery(QmioTest_Master).running) << round;
+                break;
+        }
+        if (round % 5 == 4) {
+            stop();
+            ASSERT_FALSE(QmioTestQuery(QmioTest_Master).running) << round;
+            ASSERT_EQ(ThreadCount(), threads) << "after round " << round;
+        }
+    }
+    stop();
+    EXPECT_EQ(ThreadCount(), threads);
+    EXPECT_TRUE(ui.boxes().empty()) << ui.boxes().front().text;
 }
 
 }  // namespace

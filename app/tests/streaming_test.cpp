@@ -100,6 +100,32 @@ TEST_F(StreamingTest, AFileSmallerThanTheRingIsPlayedRepeatedWithoutGap) {
     EXPECT_TRUE(ui.boxes().empty());
 }
 
+// The board's verify mode, on which the soak check rests: it counts what matched the file repeated and
+// finds the bytes that did not.
+TEST_F(StreamingTest, TheBoardsVerifyModeCountsPassesAndFindsEveryWrongByte) {
+    const auto file = PositionBytes(100000);
+    WriteFile(dir.file("v.bin"), file);
+    auto wrong = file;
+    wrong[70000] ^= 1;
+    wrong[99999] ^= 0x80;
+    WriteFile(dir.file("wrong.bin"), wrong);
+    for (const auto& [expected, mismatches] : {std::pair{dir.file("v.bin"), 0}, {dir.file("wrong.bin"), 7}}) {
+        start(dir.file("v.bin"), 0);
+        ASSERT_EQ(QmioTest_VerifyFile(0, expected.c_str()), 0);
+        play(6);
+        QmioTestVerification check{};
+        ASSERT_EQ(QmioTest_Verification(0, &check), 0);
+        EXPECT_EQ(check.bytes, 6u * 65536);
+        // 393216 bytes: three whole files of 100000, and 93216 bytes of the fourth (its byte 70000 too)
+        EXPECT_EQ(check.passes, 3u);
+        EXPECT_EQ(check.mismatches, static_cast<std::uint64_t>(mismatches));
+        EXPECT_EQ(check.firstMismatch, mismatches ? 70000 : -1);
+        ::StopMaster(0);
+        stream->StopDataThreads();
+    }
+    EXPECT_EQ(QmioTest_VerifyFile(0, dir.file("missing.bin").c_str()), -1);
+}
+
 TEST_F(StreamingTest, ADriverBufferSpanningTheFilesEndTakesItsTailThenItsHead) {
     const auto file = PositionBytes(3 * 65536 + 123, 2);
     WriteFile(dir.file("odd.bin"), file);

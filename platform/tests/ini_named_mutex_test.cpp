@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 #include "zplatform/ini.h"
 #include "zplatform/named_mutex.h"
+#include "zplatform/shared_file.h"
 
 namespace zplatform {
 namespace {
@@ -38,6 +40,42 @@ TEST(NamedMutex, TwoOwnersExcludeEachOtherUntilTheFirstReleases) {
     first.reset();
     EXPECT_NE(NamedMutex::acquire(name, 50ms), nullptr);
     std::filesystem::remove(std::filesystem::temp_directory_path() / (name + ".lock"));
+}
+
+// What lies in the shared temporary directory is never followed: a symbolic link put in the place of the
+// lock file or of a log redirects nothing, and the files made there are not writable (lock) or not
+// readable (log) by other users. A lock file left behind by a killed owner is taken at once.
+TEST(SharedObjects, LinksInTheirPlaceAreRefusedAndTheFilesKeepToTheirOwner) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path();
+    const std::string name = "zvl_link_test_" + std::to_string(getpid());
+    const fs::path victim = dir / (name + ".victim"), lock = dir / (name + ".lock"),
+                   log = dir / (name + ".log");
+    std::ofstream(victim) << "precious";
+    fs::create_symlink(victim, lock);
+    fs::create_symlink(victim, log);
+    EXPECT_EQ(NamedMutex::acquire(name, 0ms), nullptr);
+    EXPECT_EQ(SharedFile::create(log.string()), nullptr);
+    std::ifstream in(victim);
+    std::string text;
+    in >> text;
+    EXPECT_EQ(text, "precious");
+    fs::remove(lock);
+    fs::remove(log);
+    fs::remove(victim);
+
+    {
+        const auto owner = NamedMutex::acquire(name, 0ms);
+        ASSERT_NE(owner, nullptr);
+        EXPECT_EQ(fs::status(lock).permissions() & (fs::perms::group_write | fs::perms::others_write),
+                  fs::perms::none);
+    }
+    EXPECT_NE(NamedMutex::acquire(name, 0ms), nullptr) << "the file left behind is taken again";
+    ASSERT_NE(SharedFile::create(log.string()), nullptr);
+    EXPECT_EQ(fs::status(log).permissions() & (fs::perms::group_all | fs::perms::others_all),
+              fs::perms::none);
+    fs::remove(lock);
+    fs::remove(log);
 }
 
 }  // namespace

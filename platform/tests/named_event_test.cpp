@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -104,6 +105,19 @@ TEST(NamedEvent, AnotherProcessCanOpenAndSignalIt) {
     ASSERT_TRUE(WIFEXITED(status));
     ASSERT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(event->wait(5s), WaitResult::Signaled);
+}
+
+// The events live in shared memory under this user's id, readable and writable by the owner only: no
+// other user of the machine can signal, reset or replace them.
+TEST(NamedEventSecurity, AnEventIsThisUsersOwnAndNobodyElsesToTouch) {
+    const std::string name = "zvl_owner_test_" + std::to_string(getpid());
+    const auto event = NamedEvent::create(name, false, false);
+    ASSERT_NE(event, nullptr);
+    const std::filesystem::path object = "/dev/shm/zorvanl." + std::to_string(geteuid()) + "." + name;
+    ASSERT_TRUE(std::filesystem::exists(object));
+    EXPECT_EQ(std::filesystem::status(object).permissions() &
+                  (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 //     DacStuckBusy, DacReadBackFault = 0/1   converter faults
 //     MasterByteRate=<bytes/s>    DMA master rate: 0 the modulator's (default), -1 as fast as possible
 //     CaptureMemory=<bytes>, CaptureFile=<path>   capture of what the DMA master plays
+//     VerifyFile=<path>           the master compares what it plays with that file repeated (no capture)
 //     FpgaResetReadings=<n>, FpgaDoneStuckHigh, FpgaNoReset, FpgaNoDone   the FPGA configuration port
 //                                 (devices/fpga_config_port.h)
 //     SynthCorruptReadBacks=<n>   synthesizer read-backs shown corrupted (devices/sample_clock_synth.h)

@@ -458,6 +458,26 @@ QMIO_API int64_t QmioTest_ReadCapture(int32_t board, int64_t offset, uint8_t* ou
     return static_cast<int64_t>(std::min<std::uint64_t>(total, INT64_MAX));
 }
 
+QMIO_API int32_t QmioTest_VerifyFile(int32_t board, const char* path) {
+    return withBoard(board, [&](Board& b) {
+        auto& capture = b.device<qmio::DmaMaster>().capture();
+        if (!path || !*path) {
+            capture.off();
+            return 0;
+        }
+        return qmio::verifyAgainstFile(capture, path) ? 0 : -1;
+    });
+}
+
+QMIO_API int32_t QmioTest_Verification(int32_t board, QmioTestVerification* out) {
+    if (!out) return -1;
+    return withBoard(board, [&](Board& b) {
+        const auto check = b.device<qmio::DmaMaster>().capture().verification();
+        *out = {check.bytes, check.passes, check.mismatches, check.firstMismatch, check.expectedSize};
+        return 0;
+    });
+}
+
 // ---- Status ----
 
 QMIO_API int32_t QmioTest_Status(int32_t board, char* text, int32_t size) {

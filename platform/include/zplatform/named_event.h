@@ -2,11 +2,12 @@
 // automatic reset, set, reset, wait with a time-out; opening an event that nobody created fails.
 //
 // Windows: CreateEventA / OpenEventA(SYNCHRONIZE) / SetEvent / ResetEvent / WaitForSingleObject.
-// POSIX (Linux): a small shared-memory object "/zorvanl.<name>" (characters '\' and '/' of the name
-// become '_') holding the signalled state, which is also a shared futex word, and a count of open
-// handles; the last handle to close removes the object, as Windows removes an event. Everything in it
-// is a lock-free atomic, so a process that dies never leaves the event locked. (An event held by a
-// process that died stays until it is removed by hand: rm /dev/shm/zorvanl.*.)
+// POSIX (Linux): a small shared-memory object "/zorvanl.<uid>.<name>" of the user, mode 0600
+// (characters '\' and '/' of the name become '_'; only an object of this user is opened) holding the
+// signalled state, which is also a shared futex word, and a count of open handles; the last handle to close
+// removes the object, as Windows removes an event. Everything in it is a lock-free atomic, so a process that
+// dies never leaves the event locked. (An event held by a process that died stays until it is removed by
+// hand: rm /dev/shm/zorvanl.<uid>.*.)
 #pragma once
 
 #include <chrono>

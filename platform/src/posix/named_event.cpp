@@ -32,8 +32,10 @@ struct SharedEvent {
 };
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
+// Each user of the machine has events of their own ("/zorvanl.<uid>.<name>"): another user can neither
+// open, signal, reset or replace the program's and the driver's events nor block their creation.
 std::string objectName(const std::string& name) {
-    std::string object = "/zorvanl.";
+    std::string object = "/zorvanl." + std::to_string(geteuid()) + ".";
     for (char c : name)
         object += (c == '/' || c == '\\') ? '_' : c;
     return object;
@@ -65,9 +67,9 @@ bool join(SharedEvent* event) {
 // Opens (and with `create`, creates) the named object and takes a handle on it.
 SharedEvent* attach(const std::string& object, bool create, bool manualReset, bool initiallySet) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        int fd = create ? shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666) : -1;
+        int fd = create ? shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
         if (fd >= 0) {
-            fchmod(fd, 0666);  // other users of the machine may open it too, as with a Global\ event
+            fchmod(fd, 0600);  // the owner only, whatever the umask
             SharedEvent* event = ftruncate(fd, sizeof(SharedEvent)) == 0 ? mapObject(fd) : nullptr;
             close(fd);
             if (!event) {
@@ -86,9 +88,15 @@ SharedEvent* attach(const std::string& object, bool create, bool manualReset, bo
             if (!create) return nullptr;
             continue;  // removed between the two opens: create it afresh
         }
+        // Only an object of this user is joined (one of root's, or one made before the objects were
+        // per user, is not).
+        struct stat info {};
+        if (fstat(fd, &info) != 0 || info.st_uid != geteuid()) {
+            close(fd);
+            return nullptr;
+        }
         // The creator may still be sizing and initialising the object.
         SharedEvent* event = nullptr;
-        struct stat info {};
         for (int wait = 0; wait < 1000; ++wait) {
             if (fstat(fd, &info) == 0 && info.st_size >= static_cast<off_t>(sizeof(SharedEvent))) break;
             std::this_thread::sleep_for(std::chrono::microseconds(100));

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,8 +28,19 @@ std::unique_ptr<NamedMutex> NamedMutex::acquire(const std::string& name, std::ch
     std::error_code ec;
     const auto dir = std::filesystem::temp_directory_path(ec);
     const auto path = (ec ? std::filesystem::path("/tmp") : dir) / (name + ".lock");
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // The lock is machine-wide (one board, whoever runs the program), so the file lives in the shared
+    // temporary directory. There it is never followed through a symbolic link (another user could
+    // point one at a file of ours), it must be a regular file, and it is created readable only:
+    // flock() needs no write access, so any user can take the lock of an existing file, and nobody
+    // but its creator can write to it. The kernel drops the lock when its owner dies: a file left
+    // behind by a killed program holds nothing and is simply taken again.
+    int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
     // Poll the non-blocking lock until the deadline, as a wait on a kernel mutex would.
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {

@@ -20,7 +20,9 @@ SharedFile::~SharedFile() = default;
 std::unique_ptr<SharedFile> SharedFile::create(const std::string& path) {
     // O_APPEND: the kernel moves to the end and writes in one step, so writers in other processes
     // never overwrite each other's lines.
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+    // O_NOFOLLOW: a symbolic link put in the log's place never redirects the write; the log is the
+    // owner's to read alone.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return nullptr;
     auto impl = std::make_unique<Impl>();
     impl->fd = fd;

@@ -203,6 +203,18 @@ QMIO_API int32_t QmioTest_CaptureMemory(int32_t board, int64_t capacity);
 QMIO_API int32_t QmioTest_CaptureFile(int32_t board, const char* path);
 /* Copies up to `max` kept bytes from `offset` on. @return the bytes captured so far (kept or not), or -1. */
 QMIO_API int64_t QmioTest_ReadCapture(int32_t board, int64_t offset, uint8_t* out, int32_t max);
+/* Verify mode: the master compares every byte it plays with the contents of the file at `path`,
+ * repeated in order, instead of keeping a capture (NULL or empty: off). Replaces a capture; also the
+ * configuration key VerifyFile=<path>. @return 0; -1 for a missing or empty file. */
+QMIO_API int32_t QmioTest_VerifyFile(int32_t board, const char* path);
+typedef struct QmioTestVerification {
+    uint64_t bytes;        /* bytes compared */
+    uint64_t passes;       /* whole repetitions of the file */
+    uint64_t mismatches;   /* bytes that differed from the file's */
+    int64_t firstMismatch; /* position of the first of them among the bytes compared; -1: none */
+    uint64_t fileSize;     /* 0 while verify mode is off */
+} QmioTestVerification;
+QMIO_API int32_t QmioTest_Verification(int32_t board, QmioTestVerification* out);
 
 /* ---- Status ---------------------------------------------------------------------------------------- */
 

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
 #include "../modulator_timing.h"
@@ -52,6 +54,16 @@ void busMasterRead(std::uint8_t* to, const std::uint8_t* from, std::size_t lengt
 
 }  // namespace
 
+bool verifyAgainstFile(PlaybackCapture& capture, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::vector<std::uint8_t> expected((std::istreambuf_iterator<char>(in)),
+                                       std::istreambuf_iterator<char>());
+    if (expected.empty()) return false;
+    capture.toVerify(std::move(expected));
+    return true;
+}
+
 DmaMaster::DmaMaster(Board& board) : board_(board) {
     board.mapWrite(MASTER_CTL, this);
     board.mapWrite(DMA_INDEX, this);
@@ -62,6 +74,7 @@ DmaMaster::DmaMaster(Board& board) : board_(board) {
     if (const auto capacity = config.integer("CaptureMemory", 0); capacity > 0)
         capture_.toMemory(static_cast<std::size_t>(capacity));
     if (const auto path = config.text("CaptureFile", ""); !path.empty()) capture_.toFile(path);
+    if (const auto path = config.text("VerifyFile", ""); !path.empty()) verifyAgainstFile(capture_, path);
 }
 
 DmaMaster::~DmaMaster() {
@@ -281,7 +294,13 @@ void DmaMaster::describe(std::string& out) {
             static_cast<unsigned long long>(bytesPlayed()), pace, budget() == 0 ? ", budget spent" : "");
     }
     out += line;
-    if (capture_.active()) {
+    if (const auto check = capture_.verification(); check.expectedSize > 0) {
+        std::snprintf(line, sizeof line, "  verify: %llu bytes, %llu passes, %llu mismatches\n",
+                      static_cast<unsigned long long>(check.bytes),
+                      static_cast<unsigned long long>(check.passes),
+                      static_cast<unsigned long long>(check.mismatches));
+        out += line;
+    } else if (capture_.active()) {
         std::snprintf(line, sizeof line, "  capture: %llu bytes\n",
                       static_cast<unsigned long long>(capture_.read(0, nullptr, 0)));
         out += line;

@@ -35,6 +35,10 @@
 
 namespace qmio {
 
+// Verify mode of `capture` against the contents of the file at `path`; false (nothing changed) when the
+// file is missing or empty.
+bool verifyAgainstFile(PlaybackCapture& capture, const std::string& path);
+
 class DmaMaster : public BoardDevice {
  public:
     struct Descriptor {

@@ -17,6 +17,9 @@ void PlaybackCapture::closeLocked() {
     memory_.shrink_to_fit();
     capacity_ = 0;
     total_ = 0;
+    expected_.clear();
+    expected_.shrink_to_fit();
+    verification_ = {};
     active_.store(false, std::memory_order_release);
 }
 
@@ -43,9 +46,46 @@ bool PlaybackCapture::toFile(const std::string& path) {
     return file_ != nullptr;
 }
 
+void PlaybackCapture::toVerify(std::vector<std::uint8_t> expected) {
+    std::lock_guard lock(mutex_);
+    closeLocked();
+    if (expected.empty()) return;
+    expected_ = std::move(expected);
+    verification_.expectedSize = expected_.size();
+    active_.store(true, std::memory_order_release);
+}
+
+PlaybackCapture::Verification PlaybackCapture::verification() {
+    std::lock_guard lock(mutex_);
+    return verification_;
+}
+
 void PlaybackCapture::append(const std::uint8_t* data, std::size_t length) {
     std::lock_guard lock(mutex_);
-    if (file_) {
+    if (!expected_.empty()) {
+        // Compared in runs up to the end of the expected sequence, so that the common case is one
+        // memcmp per run and only a differing run is looked at byte by byte.
+        const std::size_t size = expected_.size();
+        std::size_t at = static_cast<std::size_t>(verification_.bytes % size);
+        for (std::size_t done = 0; done < length;) {
+            const std::size_t run = std::min(length - done, size - at);
+            if (std::memcmp(data + done, expected_.data() + at, run) != 0) {
+                for (std::size_t i = 0; i < run; ++i) {
+                    if (data[done + i] == expected_[at + i]) continue;
+                    if (verification_.firstMismatch < 0)
+                        verification_.firstMismatch = static_cast<std::int64_t>(verification_.bytes + i);
+                    ++verification_.mismatches;
+                }
+            }
+            verification_.bytes += run;
+            done += run;
+            at += run;
+            if (at == size) {
+                at = 0;
+                ++verification_.passes;
+            }
+        }
+    } else if (file_) {
         std::fwrite(data, 1, length, file_);
     } else if (memory_.size() < capacity_) {
         const std::size_t kept = std::min(length, capacity_ - memory_.size());

@@ -2,7 +2,14 @@
 // keeps the first `capacity` bytes (later bytes are counted, not kept), or a file that receives them all.
 // Its own lock guards it; the playback thread appends without the board's lock.
 //
-// Configuration keys: CaptureMemory=<bytes> (memory sink of that capacity), CaptureFile=<path>.
+// A third sink compares instead of keeping: in verify mode every byte played is checked against an
+// expected sequence repeated in order (the source file the program streams), so that a run of any
+// length proves what the board played without a byte of capture on disk. It counts the bytes verified,
+// the passes (whole repetitions of the sequence) and the bytes that differed, and keeps the position
+// of the first difference.
+//
+// Configuration keys: CaptureMemory=<bytes> (memory sink of that capacity), CaptureFile=<path>,
+// VerifyFile=<path> (verify mode against that file's contents).
 #pragma once
 
 #include <atomic>
@@ -26,6 +33,17 @@ class PlaybackCapture {
     void toMemory(std::size_t capacity);
     bool toFile(const std::string& path);
     void off();
+    // Verify mode against `expected` (empty: off). Replaces any capture.
+    void toVerify(std::vector<std::uint8_t> expected);
+
+    struct Verification {
+        std::uint64_t bytes = 0;       // bytes compared
+        std::uint64_t passes = 0;      // whole repetitions of the expected sequence
+        std::uint64_t mismatches = 0;  // bytes that were not the expected ones
+        std::int64_t firstMismatch = -1;
+        std::uint64_t expectedSize = 0;
+    };
+    Verification verification();
 
     bool active() const { return active_.load(std::memory_order_acquire); }
     void append(const std::uint8_t* data, std::size_t length);
@@ -42,6 +60,8 @@ class PlaybackCapture {
     std::size_t capacity_ = 0;
     std::FILE* file_ = nullptr;
     std::uint64_t total_ = 0;
+    std::vector<std::uint8_t> expected_;
+    Verification verification_;
 };
 
 }  // namespace qmio
