@@ -21,11 +21,12 @@
 // largest 99th percentile of a handler beyond its hardware pauses; M: peak resident memory while the
 // 150 MiB file streams; N: overruns at 266 MB/s under the competing load.
 //
-//   zorvanl-program-bench [--quick] [--starts N] [--repeat N] [--seconds S]
+//   zorvanl-program-bench [--quick] [--starts N] [--repeat N] [--seconds S] [--parts 1234]
 //     --quick    fewer runs and shorter streaming runs (a few minutes in all)
 //     --starts   Starts per source path (default 20, --quick 20)
 //     --repeat   repetitions of each handler (default 200, --quick 60)
 //     --seconds  length of the confirming streaming runs (default 10, --quick 3)
+//     --parts    the measurements to run, by number (default all: 1234)
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QAction>
@@ -749,6 +750,7 @@ struct TOptions {
     int starts = 20;
     int repeat = 200;
     double seconds = 10;
+    std::string parts = "1234";  // --parts: which of the four measurements run
 };
 
 TOptions ParseOptions(int argc, char** argv) {
@@ -766,6 +768,7 @@ TOptions ParseOptions(int argc, char** argv) {
         if (arg == "--starts") options.starts = std::max(1, std::atoi(argv[i + 1]));
         if (arg == "--repeat") options.repeat = std::max(1, std::atoi(argv[i + 1]));
         if (arg == "--seconds") options.seconds = std::max(0.5, std::atof(argv[i + 1]));
+        if (arg == "--parts") options.parts = argv[i + 1];
     }
     return options;
 }
@@ -784,15 +787,17 @@ int main(int argc, char** argv) {
     std::printf("zorvanl-program-bench%s: the operator program offscreen on the emulated board, %u cores\n",
                 options.quick ? " --quick" : "", std::thread::hardware_concurrency());
 
-    const double startRatio = MeasureStarts(directory, options.starts);
+    const auto runs = [&](char part) { return options.parts.find(part) != std::string::npos; };
+    const double startRatio = runs('1') ? MeasureStarts(directory, options.starts) : 0;
     // The handlers run while the board plays from its RAM, as after an operator's Start.
     ChooseSource(directory.source("ram.bin", 512u << 10), false);
     Start();
     Pump();
-    const double handlerP99 = MeasureHandlers(options.repeat);
+    const double handlerP99 = runs('2') ? MeasureHandlers(options.repeat) : 0;
     std::uint64_t allocations = 0;
-    const double rss = MeasureMemory(directory, options.quick ? 2 : 5, allocations);
-    const std::uint64_t overruns = MeasureLoadedStreaming(directory, options.seconds, options.quick);
+    const double rss = runs('3') ? MeasureMemory(directory, options.quick ? 2 : 5, allocations) : 0;
+    const std::uint64_t overruns =
+        runs('4') ? MeasureLoadedStreaming(directory, options.seconds, options.quick) : 0;
     StopProgram();
 
     std::printf("\nprogram start_ratio=%.2f handler_p99_ms=%.2f rss_stream_mib=%.0f overruns_loaded=%llu\n",

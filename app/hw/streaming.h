@@ -40,8 +40,17 @@ class TDataStream;
 inline constexpr std::uint64_t kReadThreadThreshold = 0x6400000;   // 100 MiB
 inline constexpr std::uint32_t kReadThreadBufferSize = 0x3200000;  // 50 MiB
 
+// The data buffers' memory: large pages where the system offers them, so that the first filling of
+// 50 MiB does not stop at every small page.
+struct TLargeMemoryFree {
+    void operator()(std::uint8_t* memory) const noexcept;
+};
+using TLargeMemory = std::unique_ptr<std::uint8_t[], TLargeMemoryFree>;
+// `size` bytes, not initialised; nullptr when the memory is not there.
+TLargeMemory AllocateLargeMemory(std::size_t size);
+
 struct TDataBuffer {
-    std::unique_ptr<std::uint8_t[]> Data;
+    TLargeMemory Data;
     std::uint32_t Size = 0;
     // 1: used up, waiting to be filled; 0: holds data not yet copied out. Written with release and read
     // with acquire: the flag hands the buffer's bytes from one thread to the other.
@@ -91,7 +100,7 @@ class TReadThread final : public TWorkerThread {
     TReadThread(TDataStream& stream, std::string FileName);
     ~TReadThread() override { Finish(); }
 
-    std::atomic<bool> IsInited{false};  // both data buffers hold their first data
+    std::atomic<bool> IsInited{false};  // the first data buffer holds its data (the second follows)
 
  private:
     void Execute() override;
