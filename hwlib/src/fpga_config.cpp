@@ -111,8 +111,7 @@ void configure(ZorvanDevice& device, const char* fileName) {
     if (!reset) raise(Error::FpgaNoReset);
 
     device.write(FPGA_CTL, fpga::kConfigure);
-    for (std::uint8_t byte : image)
-        device.write(DATA_PORT, byte);
+    device.writeBytes(DATA_PORT, image.data(), image.size());
     for (unsigned clock = 0; clock < fpga::kTrailingClocks; ++clock)
         device.write(DATA_PORT, 0);
 
