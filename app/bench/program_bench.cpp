@@ -659,6 +659,8 @@ struct TStreamRun {
     std::uint64_t overruns = 0;
     double boardRate = 0;
     double outputCpuNsPerGiB = 0;
+    std::uint64_t dataWaits = 0;
+    std::uint32_t mostBehind = 0;
 };
 
 TStreamRun StreamRun(double rate, double seconds) {
@@ -670,12 +672,21 @@ TStreamRun StreamRun(double rate, double seconds) {
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     TStreamRun run;
     run.overruns = fmMain->Stream()->Counters.Overruns;
+    run.dataWaits = fmMain->Stream()->Counters.DataWaits;
+    run.mostBehind = fmMain->Stream()->Counters.MostBehind;
     const std::uint64_t bytes = fmMain->Stream()->Counters.CtrlByteTX;
     Stop();  // the output thread ends: its processor time is known
     run.boardRate = static_cast<double>(master.bytesPlayed) / elapsed;
     const double cpuNs = static_cast<double>(fmMain->Stream()->Counters.OutputCpuNs.load());
     run.outputCpuNsPerGiB = bytes ? cpuNs / (static_cast<double>(bytes) / (1024.0 * kMiB)) : 0;
     fmMain->Stream()->Counters.Overruns = 0;
+    fmMain->Stream()->Counters.DataWaits = 0;
+    fmMain->Stream()->Counters.MostBehind = 0;
+    if (getenv("ZORVANL_BENCH_TRACE"))
+        std::printf(
+            "    run at %.0f MB/s: %.0f MB/s played, %llu overruns, %llu data waits, at most %u behind\n",
+            rate / 1e6, run.boardRate / 1e6, static_cast<unsigned long long>(run.overruns),
+            static_cast<unsigned long long>(run.dataWaits), run.mostBehind);
     return run;
 }
 

@@ -95,6 +95,8 @@ std::int64_t THWOutput::InterruptCount() {
 }
 
 bool THWOutput::WaitForData(TDataBuffer& buffer) {
+    if (buffer.Empty.load(std::memory_order_acquire) != 0)
+        stream_.Counters.DataWaits.fetch_add(1, std::memory_order_relaxed);
     std::unique_lock lock(stream_.fillMutex_);
     while (buffer.Empty.load(std::memory_order_acquire) != 0) {
         if (Terminated()) return false;
@@ -229,6 +231,9 @@ void TReadThread::FillBuffer(TDataBuffer& buffer) {
 }
 
 void TReadThread::Execute() {
+    // The output thread waits for this one whenever a data buffer is not refilled in time, and the board
+    // then overtakes the ring: the reader goes before ordinary work, below the time-critical threads.
+    zplatform::system::favourCurrentThread();
     stream_.hEventReadThread->reset();
     if (!Terminated()) {
         Stream.open(zplatform::pathFromUtf8(InFileName), std::ios::binary | std::ios::ate);

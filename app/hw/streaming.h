@@ -65,6 +65,7 @@ struct TStreamCounters {
     std::atomic<std::uint64_t> Overruns{0};        // passes in which the board had overtaken the ring
     std::atomic<std::int64_t> OutputCpuNs{0};      // CPU time of the last output thread, when it ended
     std::atomic<std::uint32_t> MostBehind{0};      // most buffers the board had played at one wake-up
+    std::atomic<std::uint64_t> DataWaits{0};       // times the next data buffer was not refilled yet
 };
 
 class THWOutput final : public TWorkerThread {
