@@ -14,11 +14,12 @@ inline std::atomic<std::int64_t>& pausedNanoseconds() {
     return total;
 }
 
+// Counted once the pause is over: a look at the count while a pause runs sees the pauses taken.
 template <typename Rep, typename Period>
 void pause(std::chrono::duration<Rep, Period> length) {
+    std::this_thread::sleep_for(length);
     pausedNanoseconds().fetch_add(std::chrono::duration_cast<std::chrono::nanoseconds>(length).count(),
                                   std::memory_order_relaxed);
-    std::this_thread::sleep_for(length);
 }
 
 }  // namespace zorvan
