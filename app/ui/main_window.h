@@ -97,7 +97,12 @@ class TfmMain : public QMainWindow, public TRunWindow, public TStorageHost, publ
     void ReadNoiseLevel();
 
     // ---- Interface language ----
+    // Every text of every window in the language selected in the settings window's list, the message
+    // catalogue and the library's error texts in it too; then the values shown again.
     void SetLanguage();
+    // The texts the main window keeps in fields: the position unit and the save dialog's title.
+    std::string MegaByteText = "MB";
+    std::string SaveINIDialogTitle = "Save to set";
 
     // Command-line values, copied in by the program entry.
     std::uint8_t DeviceNum = 0;

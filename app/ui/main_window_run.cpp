@@ -14,6 +14,7 @@
 #include "hw/hardware.h"
 #include "hw/messages.h"
 #include "hw/streaming.h"
+#include "language.h"
 #include "main_window.h"
 #include "program_windows.h"
 #include "tools/admin_check.h"
@@ -191,7 +192,7 @@ void TfmMain::RAMModeView(bool on) {
 }
 
 std::string TfmMain::MegaByte() const {
-    return current_language == 1 ? "МБ" : "MB";
+    return MegaByteText;
 }
 
 // ---- Window effects of the engine ------------------------------------------------------------------
@@ -222,6 +223,23 @@ void TfmMain::SetLanguage() {
     ErrorTextLanguage = language;
     CreateWarning(language);
     fmVerInf->ClearText();
-    fmVerInf->ShowHistory(language);
+    if (language == 0 || language == 1) {
+        const TFieldTextSink mainFields = [this](std::string_view field, int, const QString& text) {
+            (field == "MegaByte" ? MegaByteText : SaveINIDialogTitle) = text.toStdString();
+        };
+        const TFieldTextSink serviceFields = [](std::string_view field, int index, const QString& text) {
+            (field == "arrBWRCaptions" ? fmService->arrBWRCaptions : fmService->arrBRDCaptions).at(index) =
+                text;
+        };
+        for (const TWindowTexts& table : WindowTexts()) {
+            QWidget* window = ProgramWindow(table.window);
+            if (!window) continue;
+            const TFieldTextSink& fields = window == this ? mainFields : serviceFields;
+            ApplyWindowTexts(window, table, language, fields);
+            if (window == fmVerInf) fmVerInf->ShowHistory(language);
+        }
+    }
     if (ZorvanHWObject) UpdateFace();
+    fmSweep->UpdateFace();
+    fmSine->UpdateFace();
 }

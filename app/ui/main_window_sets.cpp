@@ -95,8 +95,7 @@ void TfmMain::tlbtnSaveExClick() {
     std::error_code ignored;
     std::filesystem::create_directories(SetDirectory(),
                                         ignored);  // the dialog opens on an existing directory
-    const std::optional<std::string> chosen = FileDialogs().SaveSetFile(
-        SetDirectory(), current_language == 1 ? "Сохранить в набор" : "Save to set");
+    const std::optional<std::string> chosen = FileDialogs().SaveSetFile(SetDirectory(), SaveINIDialogTitle);
     if (!chosen) return;
     fmUserINIDialog->SetNames(TStoregeClass::ReadAllINISections(*chosen));
     if (!fmUserINIDialog->Execute(this)) return;

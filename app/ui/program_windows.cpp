@@ -21,6 +21,14 @@ TfmVerInf* fmVerInf = nullptr;
 TfmService* fmService = nullptr;
 QWidget* fmDlg = nullptr;
 
+QWidget* ProgramWindow(std::string_view name) {
+    QWidget* const windows[] = {fmMain,  Form1,           fmSetup,  fmSine,    fmSlider,
+                                fmSweep, fmUserINIDialog, fmVerInf, fmService, fmDlg};
+    for (QWidget* w : windows)
+        if (w && w->objectName().toStdString() == name) return w;
+    return nullptr;
+}
+
 void CreateProgramWindows() {
     fmMain = new TfmMain;
     Form1 = new TForm1(fmMain);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QWidget>
+#include <string_view>
 
 class TfmMain;
 class TForm1;
@@ -27,6 +28,9 @@ extern TfmVerInf* fmVerInf;
 extern TfmService* fmService;
 // fmDlg has no part in the program's work; it exists so that the windows keep their creation order.
 extern QWidget* fmDlg;
+
+// The program window of that objectName (nullptr when there is none).
+QWidget* ProgramWindow(std::string_view name);
 
 // Creates every window (the main window is shown by the caller). The main window owns the others.
 void CreateProgramWindows();

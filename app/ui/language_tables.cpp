@@ -1,0 +1,198 @@
+#include "language_tables.h"
+
+namespace {
+
+// In the English items of the error-correction list the "К" of "К=7", "К=8" and "К=36" is the
+// Cyrillic capital Ka, as in the Russian items.
+constexpr TWindowText kMainTexts[] = {
+    {"", kTitle, 0, "  Signal simulator 2.16", "  Zorvan сигналов 2.16"},
+    {"tlbtnSaveEx", kHint, 0, "Create a set of configurations", "Создать файл набора конфигураций"},
+    {"tlbtnSave", kHint, 0, "Save configuration to file", "Сохранить конфигурацию в текущий файл набора"},
+    {"tlbtnStart", kHint, 0, "Start", "Загрузить"},
+    {"tlbtnStop", kHint, 0, "Stop", "Остановить"},
+    {"tlbtnSweep", kHint, 0, "Sweep", "Шаговая перестройка несущей частоты (Sweep)"},
+    {"tlbtnSine", kHint, 0, "Sine", "Настройка синусоидальной помехи (Sine)"},
+    {"tlbtnBits", kHint, 0, "Packing order", "Настройка перестановки бит и байт"},
+    {"tlbtnOptions", kHint, 0, "Settings", "Настройки"},
+    {"GroupBox3", kCaption, 0, " Current configuration ", " Текущая конфигурация "},
+    {"GroupBox1", kCaption, 0, " Modulator ", " Модулятор "},
+    {"Label8", kCaption, 0, "Carrier, MHz", "Частота несущей, МГц"},
+    {"Label9", kCaption, 0, "Symbol rate, kHz", "Тактовая частота, кГц"},
+    {"Label3", kCaption, 0, "Signal type", "Вид сигнала"},
+    {"lblFreqStep", kCaption, 0, "Frequency step ", "Шаг по частоте"},
+    {"lblFreqStep", kHint, 0, "Carrier, MHz   :   Clock, kHz", "НЧ, МГц   :  ТЧ, кГц"},
+    {"Label11", kCaption, 0, "Attenuation HF", "Затухание атт. ВЧ"},
+    {"Label12", kCaption, 0, "Attenuation LF", "Затухание атт. НЧ"},
+    {"Label1", kCaption, 0, "Digital filter", "Цифровой фильтр"},
+    {"Label2", kCaption, 0, "CPS (Chars per symbol)", "Выборок на символ"},
+    {"chbPomeha", kCaption, 0, "    Noise, dB", "    Помеха, дБ"},
+    {"GroupBox2", kCaption, 0, " Code ", " Код "},
+    {"chbScrembl", kCaption, 0, "Scrambler 3.20", "Скремблер 3.20"},
+    {"chbDiff1", kCaption, 0, "Differential code", "Диф. код"},
+    {"Label4", kCaption, 0, "FEC", "ПУ код"},
+    {"chbDiff2", kCaption, 0, "Differential code", "Диф. код"},
+    {"chbSpectrInv", kCaption, 0, "Spectrum inversion", "Инверсия спектра"},
+    {"Label5", kCaption, 0, "Source", "Источник сигнала"},
+    {"Label6", kCaption, 0, "Filename", "Внешний файл"},
+    {"Label7", kCaption, 0, "Sweep", "Перестройка частоты"},
+    {"Label10", kCaption, 0, "Sine", "Синусоидальная помеха"},
+    {"MegaByte", kField, 0, "MB", "МБ"},
+    {"tlbtnAbout", kHint, 0, "About", "О программе"},
+    {"btnDelSet", kHint, 0, "Delete the set. To enable/disable, press Ctrl+X.",
+     "Удалить набор. Для включения/выключения нажмите Ctrl+X."},
+    {"btnDelConf", kHint, 0, "Delete the configuration. To enable/disable, press Ctrl+X.",
+     "Удалить конфигурацию. Для включения/выключения нажмите Ctrl+X."},
+    {"SaveINIDialog", kField, 0, "Save to set", "Сохранить в набор"},
+    {"cbSigKind", kItem, 0, "Off", "Откл."},
+    {"cbSigKind", kItem, 1, "Unmodulated", "Немод."},
+    {"cbSigKind", kItem, 2, "BPSK", "ФМ2"},
+    {"cbSigKind", kItem, 3, "QPSK", "ФМ4"},
+    {"cbSigKind", kItem, 4, "OQPSK", "ФМ4С"},
+    {"cbSigKind", kItem, 5, "8 PSK", "ФМ8"},
+    {"cbSigKind", kItem, 6, "8 QAM", "КАМ 8"},
+    {"cbSigKind", kItem, 7, "16 QAM", "КАМ 16"},
+    {"cbSigKind", kItem, 8, "32 QAM", "КАМ 32"},
+    {"cbSigKind", kItem, 9, "64 QAM", "КАМ 64"},
+    {"cbSigKind", kItem, 10, "Pi/4 - QPSK", "Pi/4 - QPSK"},
+    {"cbSigKind", kItem, 11, "Pi/2 - BPSK", "Pi/2 - BPSK"},
+    {"cbSigKind", kItem, 12, "16APSK 2/3", "16APSK 2/3"},
+    {"cbSigKind", kItem, 13, "32APSK 3/4", "32APSK 3/4"},
+    {"cbSigKind", kItem, 14, "BPSK-135", "ФМ2 - 135гр."},
+    {"cbSigKind", kItem, 15, "CE OQPSK", "CE OQPSK"},
+    {"cbSigKind", kItem, 16, "128 QAM", "КАМ128"},
+    {"cbSigKind", kItem, 17, "256 QAM", "КАМ256"},
+    {"cbSigKind", kItem, 18, "8QAM-DS", "КАМ8-DS"},
+    {"cbSigKind", kItem, 19, "8QAM-PD", "КАМ8-PD"},
+    {"cbFilter", kItem, 0, "Off", "Откл."},
+    {"cbFilter", kItem, 1, "IBS", "IBS"},
+    {"cbFilter", kItem, 2, "NYQ - 0.4", "NYQ - 0.4"},
+    {"cbFilter", kItem, 3, "NYQ - 0.5", "NYQ - 0.5"},
+    {"cbFilter", kItem, 4, "NYQ - 0.6", "NYQ - 0.6"},
+    {"cbFilter", kItem, 5, "Wide", "Широкий"},
+    {"cbCode", kItem, 0, "Off", "Откл."},
+    {"cbCode", kItem, 1, "Viterbi 1/2 К=7", "НСК 1/2 К=7"},
+    {"cbCode", kItem, 2, "Sequental 1/2 К=36", "ССК 1/2 К=36"},
+    {"cbCode", kItem, 3, "Viterbi 1/2I К=7", "НСК 1/2I К=7"},
+    {"cbCode", kItem, 4, "Viterbi 3/4 К=7", "НСК 3/4 К=7"},
+    {"cbCode", kItem, 5, "Viterbi 7/8 К=7", "НСК 7/8 К=7"},
+    {"cbCode", kItem, 6, "Viterbi 2/3 DVB", "НСК 2/3 DVB"},
+    {"cbCode", kItem, 7, "Viterbi 3/4 DVB", "НСК 3/4 DVB"},
+    {"cbCode", kItem, 8, "Viterbi 5/6 DVB", "НСК 5/6 DVB"},
+    {"cbCode", kItem, 9, "Viterbi 7/8 DVB", "НСК 7/8 DVB"},
+    {"cbCode", kItem, 10, "Viterbi 1/2 К=8", "НСК 1/2 К=8"},
+    {"cbCode", kItem, 11, "Manchester", "Манчестер"},
+    {"cbCode", kItem, 12, "Viterbi 1/2I IQ", "НСК 1/2I IQ"},
+    {"cbSigSourceKind", kItem, 0, "Bitstream", "Битовый поток"},
+    {"cbSigSourceKind", kItem, 1, "I/Q 8-bit", "I/Q 8 бит"},
+    {"cbSigSourceKind", kItem, 2, "I/Q 16-bit", "I/Q 16 бит"},
+};
+
+constexpr TWindowText kForm1Texts[] = {
+    {"", kTitle, 0, "  Packing order", "  Порядок упаковки"},
+    {"pack_bits", kCaption, 0, " Bits ", " Упаковка бит "},
+    {"pack_byte", kCaption, 0, " Bytes ", " Упаковка байт "},
+    {"Button1", kCaption, 0, "Ok", "Ок"},
+    {"Button2", kCaption, 0, "Cancel", "Отмена"},
+    {"pack_bits", kItem, 0, "little-endian", "Ранний младший"},
+    {"pack_byte", kItem, 0, "little-endian", "Ранний младший"},
+    {"pack_bits", kItem, 1, "big-endian", "Ранний старший"},
+    {"pack_byte", kItem, 1, "big-endian", "Ранний старший"},
+};
+
+constexpr TWindowText kSweepTexts[] = {
+    {"", kTitle, 0, "  Sweep", "  Шаговая перестройка несущей частоты"},
+    {"Label1", kCaption, 0, "Sweep range, kHz", "Интервал перестройки, кГц"},
+    {"Label2", kCaption, 0, "Sweep time, s", "Время перестройки, сек."},
+    {"Label4", kCaption, 0, "Sweep mode", "Режим перестройки"},
+    {"OnOffSweep", kCaptionPressed, 0, "   Disable", "   Выключить"},
+    {"OnOffSweep", kCaptionReleased, 0, "   Enable", "   Включить"},
+    {"btnCloseSweep", kCaption, 0, "Close", "Закрыть"},
+    {"ComboBox1", kItem, 0, "Once", "Однокр."},
+    {"ComboBox1", kItem, 1, "Cycle", "Цикл"},
+};
+
+constexpr TWindowText kSineTexts[] = {
+    {"", kTitle, 0, "  Sine", "  Синусоидальная помеха"},
+    {"Label3", kCaption, 0, "Frequency offset, kHz", "Отстройка частоты, кГц"},
+    {"Label5", kCaption, 0, "Relative level, dB", "Относительный уровень, дБ"},
+    {"OnOffSine", kCaptionPressed, 0, "   Disable", "   Выключить"},
+    {"OnOffSine", kCaptionReleased, 0, "   Enable", "   Включить"},
+    {"btnCloseSine", kCaption, 0, "Close", "Закрыть"},
+};
+
+constexpr TWindowText kUserIniTexts[] = {
+    {"", kTitle, 0, "Save configuration", "Сохранить конфигурацию"},
+    {"Label1", kCaption, 0, "Configuration name:", "Название конфигурации:"},
+    {"Button1", kCaption, 0, "Ok", "Ок"},
+    {"Button2", kCaption, 0, "Cancel", "Отмена"},
+};
+
+constexpr TWindowText kVerInfTexts[] = {
+    {"", kTitle, 0, "About", "О программе"},
+    {"bApply", kCaption, 0, "Close", "Закрыть"},
+};
+
+constexpr TWindowText kSetupTexts[] = {
+    {"", kTitle, 0, " Settings ", " Настройки "},
+    {"Label1", kCaption, 0, "Language", "Язык"},
+    {"btnApply", kCaption, 0, "&Apply", "&Применить"},
+    {"btnCancel", kCaption, 0, "&Cancel", "&Отмена"},
+    {"chbTxDisableOnExit", kCaption, 0, "Disable data transfer on program exit",
+     "Остановить передачу данных при выходе"},
+    {"cbLanguage", kItem, 0, "English", "English"},
+    {"cbLanguage", kItem, 1, "Русский", "Русский"},
+};
+
+constexpr TWindowText kServiceTexts[] = {
+    {"tsGeneral", kTab, 0, "General", "Общие"},
+    {"tsRegisters", kTab, 0, "Registers", "Регистры"},
+    {"", kTitle, 0, "  Service  ", "  Сервис  "},
+    {"gbDeviceInfo", kCaption, 0, " Device info ", " Информация об устройстве "},
+    {"gbSensors", kCaption, 0, " Sensors ", " Датчики "},
+    {"gbDebug", kCaption, 0, " Device state ", " Состояние устройства "},
+    {"gbWriteReg", kCaption, 0, " Write register ", " Запись в регистры "},
+    {"gbReadReag", kCaption, 0, " Read register ", " Чтение регистров "},
+    {"btnClose", kCaption, 0, "Close", "Закрыть"},
+    {"lblTempPCB", kCaption, 0, "PCB temperature", "Температура платы"},
+    {"lblTempLCA", kCaption, 0, "LCA temperature", "Температура ПЛИС"},
+    {"lblSN", kCaption, 0, "Serial number", "Серийный номер"},
+    {"lblModVer", kCaption, 0, "Module version", "Версия модуля"},
+    {"lblDacTune", kCaption, 0, "Reference tune code", "Код подстройки ОГ"},
+    {"lblFPGAFile", kCaption, 0, "FPGA file", "Файл ПЛИС"},
+    {"lblFilterFile", kCaption, 0, "Filter file", "Файл фильтра"},
+    {"lblIRQCounter", kCaption, 0, "IRQ counter", "Счетчик прерываний"},
+    {"lblByteTXCounter", kCaption, 0, "Data transfered", "Данных передано"},
+    {"lblWRAddr", kCaption, 0, "Address (HEX)", "Адрес (HEX)"},
+    {"lblWRValue", kCaption, 0, "Value (HEX)", "Значение (HEX)"},
+    {"lblRDAddr", kCaption, 0, "Address (HEX)", "Адрес (HEX)"},
+    {"lblMS1", kCaption, 0, "ms", "мс"},
+    {"lblMS2", kCaption, 0, "ms", "мс"},
+    {"lblMb", kCaption, 0, "byte", "байт"},
+    {"chbWrTmr", kCaption, 0, "Timer", "Таймер"},
+    {"chbRdTmr", kCaption, 0, "Timer", "Таймер"},
+    {"chbDebugLog", kCaption, 0, "Enable logging", "Включить протоколирование работы"},
+    {"chbBuffersLogging", kCaption, 0, "Buffers logging", "Протоколирование буферов"},
+    {"arrBWRCaptions", kField, 0, "Write", "Запись"},
+    {"arrBWRCaptions", kField, 1, "Start write", "Начать запись"},
+    {"arrBWRCaptions", kField, 2, "Stop write", "Остановить запись"},
+    {"arrBRDCaptions", kField, 0, "Read", "Чтение"},
+    {"arrBRDCaptions", kField, 1, "Start read", "Начать чтение"},
+    {"arrBRDCaptions", kField, 2, "Stop read", "Остановить чтение"},
+};
+
+constexpr TWindowTexts kWindows[] = {
+    {"fmMain", kMainTexts},
+    {"Form1", kForm1Texts},
+    {"fmSweep", kSweepTexts},
+    {"fmSine", kSineTexts},
+    {"fmUserINIDialog", kUserIniTexts},
+    {"fmVerInf", kVerInfTexts},
+    {"fmSetup", kSetupTexts},
+    {"fmService", kServiceTexts},
+};
+
+}  // namespace
+
+std::span<const TWindowTexts> WindowTexts() {
+    return kWindows;
+}
