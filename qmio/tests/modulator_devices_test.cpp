@@ -2,6 +2,7 @@
 // emulated board, at register level.
 #include <vector>
 
+#include "QmbusApi.h"
 #include "qmio/fpga_image.h"
 #include "register_board.h"
 
