@@ -122,10 +122,14 @@ std::uint32_t TZorvanHWClass::ReadPort(std::uint32_t dwOffset) {
 }
 
 void TZorvanHWClass::FPGALoading(const std::string& FPGAFileName) {
-    CheckHWResult("FPGALoading", ::FPGALoad(DevNum, utf8ToAnsi(FPGAFileName).c_str()));
+    const std::int32_t result = ::FPGALoad(DevNum, utf8ToAnsi(FPGAFileName).c_str());
+    LastFPGAFile = result == 0 ? FPGAFileName : std::string();
+    CheckHWResult("FPGALoading", result);
 }
 
 void TZorvanHWClass::Load_FIR_PF() {
-    CheckHWResult("LoadFIRPF",
-                  ::LoadFIRPF(DevNum, utf8ToAnsi(AppPath("Firmware/Filter/pf512_70.dat")).c_str()));
+    const std::string name = AppPath("Firmware/Filter/pf512_70.dat");
+    const std::int32_t result = ::LoadFIRPF(DevNum, utf8ToAnsi(name).c_str());
+    LastFIRFile = result == 0 ? name : std::string();
+    CheckHWResult("LoadFIRPF", result);
 }

@@ -59,6 +59,10 @@ class TZorvanHWClass {
     std::uint8_t SourceKind = 0;  // 0 bit stream, 1 I/Q 8 bits, 2 I/Q 16 bits
     std::uint8_t SourceCode = 0;  // 0 binary, 1 text
     std::string SourceFile;       // UTF-8
+    // The FPGA image and the post-filter file the board holds: the path of the last successful
+    // FPGALoading and Load_FIR_PF (UTF-8); a failed load empties it, the board then holds no whole one.
+    std::string LastFPGAFile;
+    std::string LastFIRFile;
 
     // ---- One wrapper per library operation ----
     void LoadSynth();

@@ -78,6 +78,8 @@ void TRunControl::Start() {
     hw_.AnErrorOccurred = false;
     DebugLogger.Add("i", "TfmMain.tlbtnStartClick", 255, "Button [Start] click");
     stream_.Counters.CtrlByteTX = 0;
+    stream_.Counters.Passes = 0;
+    stream_.Counters.Overruns = 0;
     hw_.SourceFile = window_.FileNameText();
     if (!IsExistingFile(hw_.SourceFile)) {
         ShowMsgBox(MessageList[8] + hw_.SourceFile + MessageList[9], TMsgKind::Error, TMsgButtons::Ok);

@@ -126,6 +126,8 @@ bool THWOutput::FillDriverBuffer(std::uint32_t c) {
         if (CopyedLength == data.Size) {  // this data buffer is used up: on to the next one
             CopyedLength = 0;
             CurBuffNum = static_cast<std::uint8_t>((CurBuffNum + 1) % stream_.DataBufferCount);
+            // One data buffer holds the whole file: using it up is one pass through the file.
+            if (!withReader) stream_.Counters.Passes.fetch_add(1, std::memory_order_relaxed);
             if (withReader) {
                 data.Empty.store(1, std::memory_order_release);
                 stream_.hEventEmptyBuff->set();
@@ -223,6 +225,8 @@ void TReadThread::FillBuffer(TDataBuffer& buffer) {
             std::fill(buffer.Data.get() + filled, buffer.Data.get() + buffer.Size, std::uint8_t{0});
             break;
         }
+        // The pass that reached the end is done (a file that became empty makes no passes).
+        if (CopyedLength > 0) stream_.Counters.Passes.fetch_add(1, std::memory_order_relaxed);
         wrapped = got == 0;
         Stream.clear();
         Stream.seekg(0);

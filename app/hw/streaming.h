@@ -66,9 +66,13 @@ struct TStreamCounters {
     std::atomic<std::int64_t> CtrlIRQCount{0};     // interrupt count last seen
     std::atomic<std::uint64_t> CtrlByteTX{0};      // bytes copied into driver buffers since the start
     std::atomic<std::uint64_t> Overruns{0};        // passes in which the board had overtaken the ring
-    std::atomic<std::int64_t> OutputCpuNs{0};      // CPU time of the last output thread, when it ended
-    std::atomic<std::uint32_t> MostBehind{0};      // most buffers the board had played at one wake-up
-    std::atomic<std::uint64_t> DataWaits{0};       // times the next data buffer was not refilled yet
+    // Times the whole file has been read through and the reading side went back to its start: by the
+    // reading thread for a file above 100 MiB, by the output thread for a file held in one data buffer.
+    // It counts what was handed towards the board; the board plays it a ring's length later.
+    std::atomic<std::uint64_t> Passes{0};
+    std::atomic<std::int64_t> OutputCpuNs{0};  // CPU time of the last output thread, when it ended
+    std::atomic<std::uint32_t> MostBehind{0};  // most buffers the board had played at one wake-up
+    std::atomic<std::uint64_t> DataWaits{0};   // times the next data buffer was not refilled yet
 };
 
 class THWOutput final : public TWorkerThread {

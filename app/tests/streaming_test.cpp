@@ -95,6 +95,8 @@ TEST_F(StreamingTest, AFileSmallerThanTheRingIsPlayedRepeatedWithoutGap) {
     play(40);
     expectRepeated(file, 40 * 65536);
     EXPECT_EQ(stream->Counters.Overruns, 0u);
+    // Every whole file handed to the driver is one pass.
+    EXPECT_EQ(stream->Counters.Passes, stream->Counters.CtrlByteTX / file.size());
     EXPECT_TRUE(ui.boxes().empty());
 }
 
@@ -130,6 +132,7 @@ TEST_F(LargeRingTest, AFileAboveOneHundredMebibytesIsStreamedByTheReadingThreadA
     play(bytes / bufferLength());
     expectRepeated(file, bytes);
     EXPECT_EQ(stream->Counters.Overruns, 0u);
+    EXPECT_EQ(stream->Counters.Passes, 1u);  // the reading thread went back to the start once
     EXPECT_TRUE(ui.boxes().empty());
 }
 

@@ -1,9 +1,11 @@
-// The settings window: the interface language and whether the output stops at program exit.
+// The settings window: the interface language and whether the output stops at program exit. "Apply"
+// takes both and switches the whole interface to the chosen language (the window stays open); "Cancel"
+// hides the window and takes nothing.
 #pragma once
 
 #include <QWidget>
 
-class QComboBox;
+#include "ui_setup.h"
 
 class TfmSetup : public QWidget {
     Q_OBJECT
@@ -15,6 +17,13 @@ class TfmSetup : public QWidget {
     int SelectedLanguage() const;
     void SelectLanguage(int language);
 
- private:
-    QComboBox* cbLanguage_ = nullptr;
+    // Event operations (the window's signals run them).
+    void FormShow();
+    void btnApplyClick();
+    void btnCancelClick();
+
+    Ui::fmSetup ui;
+
+ protected:
+    void showEvent(QShowEvent* event) override;
 };

@@ -162,6 +162,9 @@ constexpr TWindowText kServiceTexts[] = {
     {"lblFilterFile", kCaption, 0, "Filter file", "Файл фильтра"},
     {"lblIRQCounter", kCaption, 0, "IRQ counter", "Счетчик прерываний"},
     {"lblByteTXCounter", kCaption, 0, "Data transfered", "Данных передано"},
+    // For service staff: the passes through a streamed file and the times the board overtook the ring.
+    {"lblPasses", kCaption, 0, "File passes", "Проходов файла"},
+    {"lblOverruns", kCaption, 0, "DMA ring overruns", "Переполнений кольца DMA"},
     {"lblWRAddr", kCaption, 0, "Address (HEX)", "Адрес (HEX)"},
     {"lblWRValue", kCaption, 0, "Value (HEX)", "Значение (HEX)"},
     {"lblRDAddr", kCaption, 0, "Address (HEX)", "Адрес (HEX)"},

@@ -153,6 +153,7 @@ TfmMain::~TfmMain() {
 void TfmMain::WindowsCreated() {
     fmSweep->SweepLed = SweepLed.get();
     fmSine->SineLed = SineLed.get();
+    fmSine->chbPomeha = ui.chbPomeha;
 }
 
 void TfmMain::ConnectHandlers() {
@@ -435,7 +436,13 @@ void TfmMain::chbPomehaClick() {
         ShowNoiseFieldState(false);
         hw.Noise = 0;
     }
-    hw.WriteNoise();
+    // While the interferer runs the generator is the tone's: a redraw without noise (the start-up's
+    // language switch, a configuration chosen) keeps the tone on the board rather than switching the
+    // generator off under a window that shows the sine on.
+    if (hw.Noise == 0 && SineSettings.SineIsWork)
+        hw.Wr_Sin();
+    else
+        hw.WriteNoise();
     hw.Write_TI();
 }
 

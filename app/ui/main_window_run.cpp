@@ -80,11 +80,15 @@ void TfmMain::FormShow() {
     if (hw_->HWVersion == 2) CheckHWResult("MakeDACTune", MakeDACTune(DeviceNum));
 
     tlbtnStartClick();
+    // The tool windows have not been shown yet: their fields get the configuration's values before
+    // the armed sine and sweep read them.
     if (SineSettings.NeedToStartSine) {
+        fmSine->UpdateFace();
         fmSine->SetOnOffSine(true);
         fmSine->OnOffSineClick();
     }
     if (SweepSettings.NeedToStartSweep) {
+        fmSweep->UpdateFace();
         fmSweep->SetOnOffSweep(true);
         fmSweep->OnOffSweepClick();
     }
@@ -238,6 +242,7 @@ void TfmMain::SetLanguage() {
             ApplyWindowTexts(window, table, language, fields);
             if (window == fmVerInf) fmVerInf->ShowHistory(language);
         }
+        fmService->ShowButtonCaptions();
     }
     if (ZorvanHWObject) UpdateFace();
     fmSweep->UpdateFace();

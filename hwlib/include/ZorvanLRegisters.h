@@ -28,6 +28,10 @@ struct Field {
     constexpr std::uint32_t get(std::uint32_t word) const { return (word & mask()) >> lsb; }
 };
 
+// The board maps a 4 KiB register window: indices 0 to kRegisterWindowWords - 1. ReadPort and WritePort do
+// not compare an index with it; a caller that takes indices from an operator must.
+inline constexpr std::uint32_t kRegisterWindowWords = 1024;
+
 // ---- DMA master -----------------------------------------------------------------------------------
 inline constexpr Reg DMA_ADDR{0x000};    // write: low 32 bits of the described buffer's physical address,
                                          // bit 0 set (marks the address valid)

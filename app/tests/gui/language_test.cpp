@@ -18,7 +18,10 @@ class LanguageTest : public QObject {
     std::unique_ptr<ProgramDirectory> dir;
     std::unique_ptr<Program> program;
 
+    // As the settings window's Apply: the language in force (which the texts set at run time follow)
+    // and the list's selection, then the switch.
     static void Switch(int language) {
+        if (language == 0 || language == 1) current_language = static_cast<std::uint8_t>(language);
         fmSetup->SelectLanguage(language);
         fmMain->SetLanguage();
     }
@@ -42,6 +45,7 @@ class LanguageTest : public QObject {
                  QString(language ? "Сохранить в набор" : "Save to set"));
         QCOMPARE(fmService->arrBRDCaptions[2], QString(language ? "Остановить чтение" : "Stop read"));
         QCOMPARE(fmService->arrBWRCaptions[0], QString(language ? "Запись" : "Write"));
+        QCOMPARE(fmService->findChild<QPushButton*>("btnRd")->text(), QString(language ? "Чтение" : "Read"));
         QCOMPARE(QString::fromStdString(MessageList[4]), QString(language ? "Ошибка!" : "Error."));
         QCOMPARE(ErrorTextLanguage, language);
         QCOMPARE(fmVerInf->ui.Memo1->toPlainText().section('\n', 0, 0),
