@@ -25,7 +25,7 @@ void ShowMsgBox(const std::string& Text, TMsgKind Kind, TMsgButtons Buttons) {
     MessageBoxes().ShowMsgBox(Text, Kind, Buttons);
 }
 
-void CheckHWResult(const std::string& OperationName, std::int32_t Result) {
+void CheckHWResult(std::string_view OperationName, std::int32_t Result) {
     if (Result == 0) return;
     const std::int32_t language = (ErrorTextLanguage == 0 || ErrorTextLanguage == 1) ? ErrorTextLanguage : 0;
     std::vector<char> description(kTextBuffer, '\0');
@@ -36,7 +36,8 @@ void CheckHWResult(const std::string& OperationName, std::int32_t Result) {
     description.back() = detail.back() = '\0';
     const std::string text = language == 1 ? zplatform::codepage::windows1251ToUtf8(description.data())
                                            : zplatform::codepage::ansiToUtf8(description.data());
-    ShowMsgBox("[" + OperationName + "] " + text + "(" + zplatform::codepage::ansiToUtf8(detail.data()) + ")",
+    ShowMsgBox("[" + std::string(OperationName) + "] " + text + "(" +
+                   zplatform::codepage::ansiToUtf8(detail.data()) + ")",
                TMsgKind::Error, TMsgButtons::Ok);
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "ZorvanL.h"
 #include "operator_ui.h"
@@ -106,7 +107,8 @@ extern std::string AppDir;
 // AppDir + a relative path whose parts are separated by '/', with the platform's separator.
 std::string AppPath(const std::string& relative);
 
-// Shows one error box "[" + name + "] " + library text + "(" + detail + ")" when Result is not 0.
-void CheckHWResult(const std::string& OperationName, std::int32_t Result);
+// Shows one error box "[" + name + "] " + library text + "(" + detail + ")" when Result is not 0. A
+// success costs nothing (no text is built), so the streaming threads may check every call.
+void CheckHWResult(std::string_view OperationName, std::int32_t Result);
 
 void ShowMsgBox(const std::string& Text, TMsgKind Kind, TMsgButtons Buttons);

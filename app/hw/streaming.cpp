@@ -4,8 +4,13 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "../tools/logger.h"
 #include "driver_ring.h"
@@ -44,6 +49,24 @@ void Fail(const std::string& text) {
 
 }  // namespace
 
+// ---- Data buffer memory ----------------------------------------------------------------------------
+
+void TLargeMemoryFree::operator()(std::uint8_t* memory) const noexcept {
+    std::free(memory);
+}
+
+TLargeMemory AllocateLargeMemory(std::size_t size) {
+#if defined(__linux__)
+    constexpr std::size_t kLargePage = 2u << 20;
+    const std::size_t rounded = (std::max<std::size_t>(size, 1) + kLargePage - 1) / kLargePage * kLargePage;
+    auto* memory = static_cast<std::uint8_t*>(std::aligned_alloc(kLargePage, rounded));
+    if (memory) madvise(memory, rounded, MADV_HUGEPAGE);  // advice only: small pages where refused
+    return TLargeMemory(memory);
+#else
+    return TLargeMemory(static_cast<std::uint8_t*>(std::malloc(std::max<std::size_t>(size, 1))));
+#endif
+}
+
 // ---- Output thread ---------------------------------------------------------------------------------
 
 THWOutput::THWOutput(TDataStream& stream) : stream_(stream) {
@@ -72,6 +95,8 @@ std::int64_t THWOutput::InterruptCount() {
 }
 
 bool THWOutput::WaitForData(TDataBuffer& buffer) {
+    if (buffer.Empty.load(std::memory_order_acquire) != 0)
+        stream_.Counters.DataWaits.fetch_add(1, std::memory_order_relaxed);
     std::unique_lock lock(stream_.fillMutex_);
     while (buffer.Empty.load(std::memory_order_acquire) != 0) {
         if (Terminated()) return false;
@@ -210,16 +235,23 @@ void TReadThread::FillBuffer(TDataBuffer& buffer) {
 }
 
 void TReadThread::Execute() {
+    // The output thread waits for this one whenever a data buffer is not refilled in time, and the board
+    // then overtakes the ring: the reader goes before ordinary work, below the time-critical threads.
+    zplatform::system::favourCurrentThread();
     stream_.hEventReadThread->reset();
     if (!Terminated()) {
         Stream.open(zplatform::pathFromUtf8(InFileName), std::ios::binary | std::ios::ate);
         FSize = Stream ? static_cast<std::int64_t>(Stream.tellg()) : 0;
         Stream.seekg(0);
         CopyedLength = 0;
-        for (std::uint8_t k = 0; k < stream_.DataBufferCount; ++k) {
+        // The Start goes on as soon as the first buffer holds its data: the output thread fills the
+        // ring from it while this thread fills the second one (and tells it so, should it already wait).
+        for (std::uint8_t k = 0; k < stream_.DataBufferCount && !Terminated(); ++k) {
             FillBuffer(stream_.DataBuffers[k]);
             stream_.DataBuffers[k].Empty.store(0, std::memory_order_release);
             LastBuff = k;
+            IsInited = true;
+            stream_.NotifyFilled();
         }
         IsInited = true;
     }
@@ -292,7 +324,7 @@ void TDataStream::StartDataThreads() {
     for (std::uint8_t k = 0; k < DataBufferCount; ++k) {
         TDataBuffer& buffer = DataBuffers[k];
         buffer.Size = hw_.WithRDThread ? kReadThreadBufferSize : static_cast<std::uint32_t>(FileSize);
-        buffer.Data.reset(new (std::nothrow) std::uint8_t[buffer.Size]);
+        buffer.Data = AllocateLargeMemory(buffer.Size);
         buffer.Empty.store(1);
         if (!buffer.Data) {
             Fail("Not enough memory for the data buffers of " + hw_.SourceFile + ".");

@@ -21,6 +21,10 @@ typedef struct TRegisterTrap {
     void* context;
     uint32_t (*read)(void* context, uint32_t index);
     void (*write)(void* context, uint32_t index, uint32_t value);
+    /* Optional (NULL when not offered): `count` writes of values[0], values[1], ... to the register at
+     * `index`, one access each and in order, exactly as `count` calls of `write` make them. A register
+     * that takes a stream of bytes (the FPGA's configuration port) gets the stream in one call. */
+    void (*writeBytes)(void* context, uint32_t index, const uint8_t* values, uint32_t count);
 } TRegisterTrap;
 
 typedef int32_t (*PFN_DeviceSupportedCount)(void);

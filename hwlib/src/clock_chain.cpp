@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "ZorvanL.h"
 #include "device.h"
 #include "modulator.h"
+#include "pause.h"
 
 namespace zorvan::clock_chain {
 namespace {
@@ -48,7 +48,7 @@ bool synthReadBack(ZorvanDevice& device, std::uint8_t reg, std::uint64_t expecte
 void loadControlRegister(ZorvanDevice& device, std::uint8_t reg, std::uint64_t value, unsigned bits) {
     for (int attempt = 0; attempt < kControlAttempts; ++attempt) {
         synthWrite(device, reg, value, bits);
-        std::this_thread::sleep_for(kSynthSettle);
+        pause(kSynthSettle);
         if (synthReadBack(device, reg, value, bits)) return;
     }
     raise(Error::Synthesizer);

@@ -1,6 +1,7 @@
 // The device object: one per connected board, kept in a process-wide table by device number.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -68,6 +69,22 @@ struct ZorvanDevice {
             trap.write(trap.context, index, value);
         else
             static_cast<volatile std::uint32_t*>(barBuffer.UserVA)[index] = value;
+    }
+
+    // `count` writes of bytes[0], bytes[1], ... to one register, in order (one access each); through
+    // the trap's stream entry when it offers one.
+    void writeBytes(reg::Reg r, const std::uint8_t* bytes, std::size_t count) {
+        guard();
+        if (trapped && trap.writeBytes) {
+            for (std::size_t done = 0; done < count;) {
+                const auto piece = static_cast<std::uint32_t>(std::min<std::size_t>(count - done, 1u << 30));
+                trap.writeBytes(trap.context, r.index, bytes + done, piece);
+                done += piece;
+            }
+            return;
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            writeIndex(r.index, bytes[i]);
     }
 
     // Shifts the low `bits` bits of `value` into a serial device behind a single-bit data register,

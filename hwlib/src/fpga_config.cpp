@@ -5,12 +5,12 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ZorvanL.h"
 #include "device.h"
 #include "number_file.h"
+#include "pause.h"
 
 namespace zorvan {
 namespace {
@@ -95,9 +95,9 @@ void configure(ZorvanDevice& device, const char* fileName) {
     device.fpgaLoaded = false;
 
     device.write(FPGA_CTL, fpga::kProgram);
-    std::this_thread::sleep_for(kProgramPause);
+    pause(kProgramPause);
     device.write(FPGA_CTL, fpga::kRelease);
-    std::this_thread::sleep_for(kProgramPause);
+    pause(kProgramPause);
 
     // The FPGA clears its configuration memory and then raises RESET (INIT); DONE must stay low.
     bool done = false;
@@ -111,12 +111,11 @@ void configure(ZorvanDevice& device, const char* fileName) {
     if (!reset) raise(Error::FpgaNoReset);
 
     device.write(FPGA_CTL, fpga::kConfigure);
-    for (std::uint8_t byte : image)
-        device.write(DATA_PORT, byte);
+    device.writeBytes(DATA_PORT, image.data(), image.size());
     for (unsigned clock = 0; clock < fpga::kTrailingClocks; ++clock)
         device.write(DATA_PORT, 0);
 
-    std::this_thread::sleep_for(kProgramPause);
+    pause(kProgramPause);
     device.write(FPGA_CTL, fpga::kRelease);
     if (!(device.read(FPGA_STAT) & fpga::kStatusDone)) {
         device.write(FPGA_CTL, fpga::kProgram);

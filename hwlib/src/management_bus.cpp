@@ -2,9 +2,9 @@
 
 #include <array>
 #include <chrono>
-#include <thread>
 
 #include "ZorvanL.h"
+#include "pause.h"
 
 namespace zorvan::bus {
 namespace {
@@ -23,7 +23,7 @@ bool waitReady(ZorvanDevice& device) {
     for (int reading = 0; reading < kReadyReadings; ++reading) {
         const std::uint32_t status = device.read(I2C_STAT);
         if (!(status & i2c::kStatusBusy)) return (status & i2c::kStatusNack) != 0;
-        std::this_thread::sleep_for(kBusyPause);
+        pause(kBusyPause);
     }
     raise(Error::I2cNotReady);
 }
@@ -46,7 +46,7 @@ void start(ZorvanDevice& device, std::uint8_t addressByte) {
     for (int attempt = 0; attempt < kAddressAttempts; ++attempt) {
         device.write(I2C_CMD, addressByte);
         if (!waitReady(device)) return;
-        std::this_thread::sleep_for(kAddressRetryPause);
+        pause(kAddressRetryPause);
     }
     device.write(I2C_CMD, i2c::kStop);
     raise(Error::I2cNoAnswer);
@@ -92,7 +92,7 @@ void readCorrectionTable(ZorvanDevice& device) {
                    bytes);
         for (unsigned k = 0; k < eeprom::kCorrectionBytes; ++k)
             device.calTable[k][record] = static_cast<std::int8_t>(bytes[k]);
-        std::this_thread::sleep_for(kCorrectionRecordPause);
+        pause(kCorrectionRecordPause);
     }
 }
 

@@ -64,6 +64,16 @@ void Board::write(std::uint32_t index, std::uint32_t value) {
         device->write(index, value);
 }
 
+void Board::writeBytes(std::uint32_t index, const std::uint8_t* values, std::uint32_t count) {
+    std::lock_guard lock(mutex_);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        record(index, values[i], true);
+        if (index >= kWindowWords) continue;
+        for (BoardDevice* device : writers_[index])
+            device->write(index, values[i]);
+    }
+}
+
 void Board::record(std::uint32_t index, std::uint32_t value, bool write) {
     if (!logging_) return;
     if (logCount_ < logCapacity_)

@@ -38,6 +38,9 @@ class Board {
     // Trapped register accesses (they take the board's lock).
     std::uint32_t read(std::uint32_t index);
     void write(std::uint32_t index, std::uint32_t value);
+    // `count` writes to one register, in order, under one taking of the lock (each logged and
+    // dispatched as a single write is).
+    void writeBytes(std::uint32_t index, const std::uint8_t* values, std::uint32_t count);
 
     // Wiring, used by the devices while the board is built.
     void mapRead(zorvan::reg::Reg r, BoardDevice* device);

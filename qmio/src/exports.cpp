@@ -37,6 +37,10 @@ void trapWrite(void* context, std::uint32_t index, std::uint32_t value) {
     static_cast<Board*>(context)->write(index, value);
 }
 
+void trapWriteBytes(void* context, std::uint32_t index, const std::uint8_t* values, std::uint32_t count) {
+    static_cast<Board*>(context)->writeBytes(index, values, count);
+}
+
 template <typename Operation>
 int32_t withBoard(int32_t index, Operation&& operation) {
     Board* board = Driver::instance().board(index);
@@ -81,6 +85,7 @@ QMIO_API int32_t QMBUS_GetRegisterTrap(int64_t handle, TRegisterTrap* trap) {
     trap->context = board;
     trap->read = trapRead;
     trap->write = trapWrite;
+    trap->writeBytes = trapWriteBytes;
     return 0;
 }
 

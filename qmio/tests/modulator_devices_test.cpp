@@ -2,8 +2,11 @@
 // emulated board, at register level.
 #include <vector>
 
+#include "QmbusApi.h"
 #include "qmio/fpga_image.h"
 #include "register_board.h"
+
+extern "C" QMIO_API int32_t QMBUS_GetRegisterTrap(int64_t handle, TRegisterTrap* trap);
 
 namespace qmio::test {
 namespace {
@@ -62,6 +65,49 @@ class DevicesTest : public RegisterBoard {
         return value;
     }
 };
+
+// The trap's byte stream is the same accesses as single writes: the same image configures the FPGA
+// alike, and the access log holds every byte, in order, either way.
+TEST_F(DevicesTest, TheTrapsByteStreamConfiguresAsSingleWritesDo) {
+    TRegisterTrap trap{};
+    ASSERT_EQ(QMBUS_GetRegisterTrap(handle_, &trap), 0);
+    ASSERT_NE(trap.writeBytes, nullptr);
+    const auto bytes = image("momi_32c", 3, 0, ImageRate::Standard);
+    const auto configureBy = [&](bool stream) {
+        QmioTest_LogRegisters(0, 1, 1 << 16);
+        trap.write(trap.context, FPGA_CTL.index, fpga::kProgram);
+        trap.write(trap.context, FPGA_CTL.index, fpga::kRelease);
+        for (int i = 0; i < 10 && !(trap.read(trap.context, FPGA_STAT.index) & fpga::kStatusReset); ++i) {
+        }
+        trap.write(trap.context, FPGA_CTL.index, fpga::kConfigure);
+        if (stream) {
+            trap.writeBytes(trap.context, DATA_PORT.index, bytes.data(), static_cast<uint32_t>(bytes.size()));
+            trap.writeBytes(trap.context, 0xFFFFu, bytes.data(), 2);  // outside the window: logged, ignored
+        } else {
+            for (uint8_t b : bytes)
+                trap.write(trap.context, DATA_PORT.index, b);
+            for (int i = 0; i < 2; ++i)
+                trap.write(trap.context, 0xFFFFu, bytes[static_cast<std::size_t>(i)]);
+        }
+        trap.write(trap.context, FPGA_CTL.index, fpga::kRelease);
+        std::vector<QmioTestAccess> log(1 << 16);
+        log.resize(static_cast<std::size_t>(QmioTest_ReadRegisterLog(0, 0, log.data(), 1 << 16)));
+        QmioTest_LogRegisters(0, 0, 0);
+        std::vector<std::pair<uint32_t, uint32_t>> writes;
+        for (const QmioTestAccess& a : log)
+            if (a.write) writes.emplace_back(a.index, a.value);
+        return std::make_pair(fpgaState(), writes);
+    };
+    const auto [single, singleWrites] = configureBy(false);
+    const auto [streamed, streamedWrites] = configureBy(true);
+    EXPECT_TRUE(single.done);
+    EXPECT_TRUE(streamed.done);
+    EXPECT_STREQ(streamed.name, single.name);
+    EXPECT_EQ(streamed.bytesReceived, single.bytesReceived);
+    EXPECT_EQ(streamed.configurations, single.configurations + 1);
+    EXPECT_EQ(streamedWrites, singleWrites);
+    EXPECT_EQ(streamedWrites.size(), bytes.size() + 6);
+}
 
 TEST_F(DevicesTest, ResetRisesAfterTheFpgaHasClearedItsMemory) {
     write(FPGA_CTL, fpga::kProgram);

@@ -35,6 +35,12 @@ std::string executablePath();
 // or THREAD_PRIORITY_TIME_CRITICAL for level 2. Returns whether it was raised.
 bool raiseCurrentThreadPriority(int level);
 
+// Puts the calling thread ahead of ordinary work without making it time-critical: a thread that must
+// keep up with the board over tenths of a second (the file reader) while other programs keep the
+// processors busy. POSIX: the thread's nice value -10 (allowed to root and to CAP_SYS_NICE);
+// Windows: THREAD_PRIORITY_ABOVE_NORMAL. Returns whether it was raised.
+bool favourCurrentThread();
+
 // CPU time the calling thread has used so far.
 std::chrono::nanoseconds currentThreadCpuTime();
 // The program's command-line parameters without the program itself.

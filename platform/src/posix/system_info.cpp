@@ -4,6 +4,7 @@
 #include <netdb.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -147,6 +148,11 @@ bool raiseCurrentThreadPriority(int level) {
     sched_param parameters{};
     parameters.sched_priority = 10 * std::clamp(level, 1, 2);
     return pthread_setschedparam(pthread_self(), SCHED_RR, &parameters) == 0;
+}
+
+bool favourCurrentThread() {
+    // Linux keeps a nice value per thread: the thread's own id names it.
+    return setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), -10) == 0;
 }
 
 std::chrono::nanoseconds currentThreadCpuTime() {

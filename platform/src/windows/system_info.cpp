@@ -65,6 +65,10 @@ bool raiseCurrentThreadPriority(int level) {
                              level >= 2 ? THREAD_PRIORITY_TIME_CRITICAL : THREAD_PRIORITY_HIGHEST) != 0;
 }
 
+bool favourCurrentThread() {
+    return SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL) != 0;
+}
+
 std::chrono::nanoseconds currentThreadCpuTime() {
     FILETIME creation, exit, kernel, user;
     if (!GetThreadTimes(GetCurrentThread(), &creation, &exit, &kernel, &user)) return {};
