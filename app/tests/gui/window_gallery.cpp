@@ -3,6 +3,7 @@
 // <window>-en.png and <window>-ru.png into $ZORVANL_GALLERY_DIR (default: the current directory).
 #include <QTabWidget>
 
+#include "config/options.h"
 #include "gui_fixture.h"
 #include "tools/service.h"
 #include "tools/setup.h"
@@ -23,8 +24,9 @@ class WindowGallery : public QObject {
             QTest::keyClick(fmService, Qt::Key_Left, Qt::ShiftModifier);
         fmService->hide();
         for (int language : {0, 1}) {
-            fmSetup->SelectLanguage(language);
-            fmMain->SetLanguage();
+            // As the settings window's Apply does: the language in force, then the texts.
+            current_language = static_cast<std::uint8_t>(language);
+            fmMain->ApplyLanguage();
             for (const char* name : {"fmMain", "Form1", "fmSweep", "fmSine", "fmUserINIDialog", "fmVerInf",
                                      "fmSetup", "fmService"}) {
                 QWidget* window = ProgramWindow(name);
