@@ -105,6 +105,8 @@ class Board {
     // What the board sends out now: a working image plays its source RAM (source modes 0 and 1) or the
     // DMA ring while the master runs (modes 2 to 4); otherwise it is silent. Takes the lock.
     QmioTestOutput output();
+    // The same, with the board's lock held by the caller.
+    QmioTestOutput outputLocked();
 
     // Register log for tests.
     void logRegisters(bool on, std::size_t capacity);
@@ -133,7 +135,6 @@ class Board {
     std::vector<std::uint32_t> window_ = std::vector<std::uint32_t>(kWindowWords, 0);
 
     void releaseHost();
-    QmioTestOutput outputLocked();
 
     struct DmaRegion {
         std::uint64_t physical;

@@ -324,6 +324,33 @@ typedef struct QmioTestTiming {
 } QmioTestTiming;
 QMIO_API int32_t QmioTest_ModulatorTiming(int32_t board, QmioTestTiming* timing);
 
+/* ---- Signal model ---------------------------------------------------------------------------------- */
+
+/* What the board's output model derives from the registers the library wrote (see the model's
+ * assumptions in the emulator's twin/signal_model.h). */
+typedef struct QmioTestSignal {
+    double renderRateHz;      /* complex baseband samples per second: symbol rate x samplesPerSymbol */
+    double symbolRateHz;      /* 0 while no symbol clock is programmed */
+    double sampleClockHz;     /* the modulator's sample clock */
+    double carrierHz;         /* the NCO's signed frequency */
+    double codeRate;          /* source bits per coded bit */
+    double signalPower;       /* mean power per sample of the noiseless signal */
+    double noisePower;        /* per complex sample; 0 without noise */
+    double esN0Db, ebN0Db;    /* +infinity without noise */
+    double sineOffsetHz;      /* the sine interferer's offset from the carrier */
+    int32_t samplesPerSymbol; /* of the shaping filter */
+    int32_t bitsPerSymbol;    /* 16 - the constellation table's shift; 0 before any table */
+    int32_t offset;           /* offset modulation (Q half a symbol late) */
+    int32_t inverted;         /* spectrum inversion (Q negated) */
+    int32_t codingModelled;   /* 0: the coder in CODING is not modelled, its bits pass uncoded */
+    int32_t source;           /* a QmioTestOutput: what the model plays */
+    int64_t sourceBytes;      /* bytes of the source the model repeats */
+} QmioTestSignal;
+QMIO_API int32_t QmioTest_Signal(int32_t board, QmioTestSignal* out);
+/* Renders the first `count` complex baseband samples of the output (interleaved I, Q in `iq`, 2 x count
+ * floats), noise from `seed`. @return the samples rendered (0 when the board sends nothing), or -1. */
+QMIO_API int64_t QmioTest_RenderSignal(int32_t board, float* iq, int64_t count, uint64_t seed);
+
 #ifdef __cplusplus
 }
 #endif
