@@ -41,6 +41,8 @@ Demodulator demodulatorOf(std::uint8_t kind) {
             return {LIQUID_MODEM_SQAM32, nullptr, false};
         case 9:
             return {LIQUID_MODEM_QAM64, nullptr, false};
+        case 10:
+            return {LIQUID_MODEM_QPSK, nullptr, true};
         case 12:
             return {LIQUID_MODEM_ARB, "c16APSK2", false};
         case 13:
@@ -76,8 +78,9 @@ const std::vector<KindInfo>& receiverKinds() {
     static const std::vector<KindInfo> kinds = {
         {2, "BPSK", 1, false},    {3, "QPSK", 2, false},    {4, "OQPSK", 2, true},
         {5, "8PSK", 3, false},    {6, "8QAM", 3, false},    {7, "16QAM", 4, false},
-        {8, "32QAM", 5, false},   {9, "64QAM", 6, false},   {12, "16APSK", 4, false},
-        {13, "32APSK", 5, false}, {16, "128QAM", 7, false}, {17, "256QAM", 8, false},
+        {8, "32QAM", 5, false},   {9, "64QAM", 6, false},   {10, "pi/4-QPSK", 2, false},
+        {12, "16APSK", 4, false}, {13, "32APSK", 5, false}, {16, "128QAM", 7, false},
+        {17, "256QAM", 8, false},
     };
     return kinds;
 }
@@ -153,10 +156,22 @@ std::vector<std::uint8_t> demodulate(const KindInfo& kind, const std::vector<Com
     std::vector<std::uint8_t> bits;
     if (!modem) return bits;
     bits.reserve(symbols.size() * kind.bits);
-    for (const auto& s : symbols) {
+    const bool pi4 = kind.kind == 10;
+    const Complex back = std::polar(1.0f, -static_cast<float>(M_PI) / 4.0f);
+    unsigned previous = 0;
+    for (std::size_t n = 0; n < symbols.size(); ++n) {
         unsigned label = 0;
-        modemcf_demodulate(modem, s, &label);
+        // pi/4-QPSK: every second symbol is turned by 45 degrees; the phase carries the bits
+        // differentially (m0 = d0 ^ m1 of the previous symbol, m1 = d1 ^ m0).
+        modemcf_demodulate(modem, pi4 && (n & 1) ? symbols[n] * back : symbols[n], &label);
         if (d.swapQpsk) label = ((label & 1u) << 1) | (label >> 1);
+        if (pi4) {
+            const unsigned m = label;
+            const unsigned d0 = (m & 1u) ^ (previous >> 1);
+            const unsigned d1 = ((m >> 1) ^ m) & 1u;
+            label = d1 << 1 | d0;
+            previous = m;
+        }
         for (unsigned b = kind.bits; b-- > 0;)
             bits.push_back(static_cast<std::uint8_t>((label >> b) & 1u));
     }

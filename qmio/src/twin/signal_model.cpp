@@ -117,7 +117,8 @@ BitMapper::BitMapper(const BoardState& s) : table_(s.bitMap), bypass_(s.bitMapBy
 
 unsigned BitMapper::map(unsigned label) {
     if (bypass_) return label;
-    const unsigned address = (label & 0x3F) | (parity_ << 6) | ((previous_ & 3u) << 8);
+    const unsigned first = bits_ ? (label >> (bits_ - 1)) & 1u : 0;
+    const unsigned address = (label & 0x3F) | (first << 6) | ((previous_ & 3u) << 8);
     const unsigned m = table_[address] & 0x3F;
     const unsigned result = pi4_ ? m + 4 * parity_ : m;
     previous_ = m;

@@ -28,10 +28,11 @@
 //   modelled: the bits pass uncoded (the model reports it in `Parameters::codingModelled`).
 // - Differential coding (CODING bit 0): b(k) = d(k) xor b(k-1) on the coded bit stream, b(-1) = 0.
 // - Mapper: a symbol takes B = 16 - shift bits (B = 2 for pi/4-QPSK, whose shift is 14); the first bit
-//   is the most significant bit of the symbol's label d. The BITMAP address is d (bits 0-5), the
-//   parity of the symbol's index (bit 6), and the previous symbol's mapping m1 m0 (bits 9 and 8); the
-//   mapping m addresses the constellation table. pi/4-QPSK adds 4 x the parity to m (its odd symbols
-//   use the turned set of points 4-7). With the bypass (128QAM, 256QAM) d addresses the table.
+//   is the most significant bit of the symbol's label d. The BITMAP address is d (bits 0-5), the first
+//   bit of d once more (bit 6) and the previous symbol's mapping m1 m0 (bits 9 and 8); the mapping m
+//   addresses the constellation table. pi/4-QPSK (the only mapping that reads address bit 6) adds
+//   4 x the parity of the symbol's index to m: its odd symbols use the turned points 4-7 of the table.
+//   With the bypass (128QAM, 256QAM) d addresses the table.
 // - Shaping: the symbols, as 8-bit table values, enter the FIR at S samples per symbol (an impulse at
 //   the first sample of each symbol). Offset modulation delays Q by S/2 samples. Spectrum inversion
 //   negates Q. The FIR output is scaled by 1/2048 (the taps' full scale). The render rate is the
