@@ -6,6 +6,8 @@
 //   noise on:  bit error rate of QPSK, 8PSK and 16QAM at three noise levels each against theory,
 //              with Eb/N0 from the model; the gap in dB is the difference of Eb/N0 that theory needs
 //              for the measured rate
+//   spectrum:  occupied bandwidth of QPSK with each shaping filter within 5% of Rs x (1 + roll-off),
+//              the signal's centre within one bin of the programmed carrier
 // Last line: loopback kinds_ok=K/T codes_ok=C/D max_ber_gap_db=G
 #include <algorithm>
 #include <cmath>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "board_setup.h"
+#include "measure.h"
 #include "receiver.h"
 
 using namespace twin_tools;
@@ -164,6 +167,7 @@ int main(int argc, char** argv) {
         const KindInfo& kind = *findKind(nc.kind);
         for (double level : nc.levels) {
             Setup setup;
+            double measuredEsN0 = NAN;
             setup.kind = nc.kind;
             setup.noiseKind = 1;
             setup.noiseDb = level;
@@ -172,6 +176,7 @@ int main(int argc, char** argv) {
                 [&](const std::vector<Complex>& x, const QmioTestSignal& info) {
                     const auto symbols = matchedSymbols(x, static_cast<unsigned>(info.samplesPerSymbol),
                                                         rollOff(setup.filterType), false, info.inverted != 0);
+                    measuredEsN0 = measuredEsN0Db(kind, symbols, firmware);
                     return demodulate(kind, symbols, firmware);
                 },
                 kind.bits);
@@ -181,14 +186,36 @@ int main(int argc, char** argv) {
             if (c.failure.empty() && c.errors > 0) gap = std::abs(theoryEbN0Db(nc.kind, ber) - c.info.ebN0Db);
             maxGap = std::max(maxGap, gap);
             std::printf(
-                "  %-6s level %5.1f dB  Es/N0 %6.2f dB  Eb/N0 %6.2f dB  BER %.3e  theory %.3e  gap %.2f dB "
+                "  %-6s level %5.1f dB  Es/N0 %6.2f dB (received %6.2f)  Eb/N0 %6.2f dB  BER %.3e  theory "
+                "%.3e  gap %.2f dB "
                 "%s\n",
-                kind.name, level, c.info.esN0Db, c.info.ebN0Db, ber,
+                kind.name, level, c.info.esN0Db, measuredEsN0, c.info.ebN0Db, ber,
                 theory(nc.kind, std::pow(10.0, c.info.ebN0Db / 10)), gap, c.failure.c_str());
         }
+    }
+    std::printf("spectrum: occupied bandwidth (30 dB below the peak) and centre\n");
+    bool spectraOk = true;
+    for (std::uint8_t filterType = 1; filterType <= 5; ++filterType) {
+        Setup setup;
+        setup.filterType = filterType;
+        std::string failed = deviceLoad(firmware, setup, sourceBytes(seed++));
+        const QmioTestSignal info = signalInfo();
+        const auto samples = render(static_cast<std::size_t>(info.samplesPerSymbol) * 20000, seed);
+        const Spectrum spectrum = welch(samples, info.renderRateHz);
+        const Band band = occupiedBand(spectrum);
+        const double expected = info.symbolRateHz * (1.0 + rollOff(filterType));
+        const double error = std::abs(band.widthHz() / expected - 1.0);
+        const bool ok = failed.empty() && error <= 0.05 && std::abs(band.centreHz()) <= spectrum.binHz;
+        spectraOk = spectraOk && ok;
+        std::printf(
+            "  roll-off %.2f  occupied %.1f kHz (Rs(1+a) %.1f kHz, %+.1f%%)  carrier %.3f MHz + %.1f kHz "
+            "(bin %.1f kHz)  %s %s\n",
+            rollOff(filterType), band.widthHz() / 1e3, expected / 1e3,
+            100.0 * (band.widthHz() / expected - 1), info.carrierHz / 1e6, band.centreHz() / 1e3,
+            spectrum.binHz / 1e3, ok ? "ok" : "FAIL", failed.c_str());
     }
     disconnectBoard();
     std::printf("loopback kinds_ok=%d/%d codes_ok=%d/%d max_ber_gap_db=%.2f\n", kindsOk, kindsTotal, codesOk,
                 codesTotal, maxGap);
-    return kindsOk == kindsTotal && codesOk == codesTotal && maxGap <= 0.5 ? 0 : 1;
+    return kindsOk == kindsTotal && codesOk == codesTotal && maxGap <= 0.5 && spectraOk ? 0 : 1;
 }
