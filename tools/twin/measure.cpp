@@ -25,19 +25,41 @@ Spectrum welch(const std::vector<Complex>& samples, double rateHz, unsigned nfft
 
 Band occupiedBand(const Spectrum& spectrum, double belowPeakDb) {
     Band band;
-    std::size_t first = spectrum.powerDb.size(), last = 0;
-    for (std::size_t k = 0; k < spectrum.powerDb.size(); ++k)
-        if (spectrum.powerDb[k] >= -belowPeakDb) first = std::min(first, k), last = k;
+    const std::size_t n = spectrum.powerDb.size();
+    if (n < 16) return band;
+    // The noise floor: the median of the outer tenth of the bins (beyond 0.45 of the rate), taken out of
+    // the spectrum; the threshold stays 10 dB above what is left of it.
+    std::vector<double> linear(n), outer;
+    for (std::size_t k = 0; k < n; ++k) {
+        linear[k] = std::pow(10.0, spectrum.powerDb[k] / 10.0);
+        if (k < n / 20 || k >= n - n / 20) outer.push_back(linear[k]);
+    }
+    std::nth_element(outer.begin(), outer.begin() + static_cast<std::ptrdiff_t>(outer.size() / 2),
+                     outer.end());
+    const double floor = outer[outer.size() / 2];
+    std::vector<double> db(n);
+    double peak = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        peak = std::max(peak, linear[k] - floor);
+    if (peak <= 0) return band;
+    const double depth =
+        std::min(belowPeakDb, 10.0 * std::log10(peak / std::max(floor, peak * 1e-12)) - 10.0);
+    for (std::size_t k = 0; k < n; ++k)
+        db[k] = 10.0 * std::log10(std::max(linear[k] - floor, peak * 1e-12) / peak);
+    std::size_t first = n, last = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        if (db[k] >= -depth) first = std::min(first, k), last = k;
     if (first > last) return band;
     // Edges between the bins, interpolated on the dB scale where the level crosses the threshold.
     const auto edge = [&](std::size_t inside, std::size_t outside) {
-        const double a = spectrum.powerDb[inside], b = spectrum.powerDb[outside];
-        const double t = a == b ? 0.5 : (a + belowPeakDb) / (a - b);
+        const double a = db[inside], b = db[outside];
+        const double t = a == b ? 0.5 : (a + depth) / (a - b);
         return spectrum.frequencyHz[inside] +
                t * (spectrum.frequencyHz[outside] - spectrum.frequencyHz[inside]);
     };
     band.lowHz = first > 0 ? edge(first, first - 1) : spectrum.frequencyHz[first];
-    band.highHz = last + 1 < spectrum.powerDb.size() ? edge(last, last + 1) : spectrum.frequencyHz[last];
+    band.highHz = last + 1 < n ? edge(last, last + 1) : spectrum.frequencyHz[last];
+    band.depthDb = depth;
     return band;
 }
 

@@ -18,9 +18,11 @@ struct Spectrum {
 Spectrum welch(const std::vector<Complex>& samples, double rateHz, unsigned nfft = 2048);
 
 // The occupied band: from the lowest to the highest bin within `belowPeakDb` of the strongest bin
-// (30 dB: a root-raised-cosine signal of roll-off a then occupies Rs x (1 + a) within 2%).
+// (30 dB: a root-raised-cosine signal of roll-off a then occupies Rs x (1 + a) within 2%), after the
+// noise floor (the median of the outer tenth of the bins) is taken out; where the signal stands less
+// than belowPeakDb + 10 dB above the floor, the threshold is 10 dB above the floor (depthDb).
 struct Band {
-    double lowHz = 0, highHz = 0;
+    double lowHz = 0, highHz = 0, depthDb = 0;
     double widthHz() const { return highHz - lowHz; }
     double centreHz() const { return (lowHz + highHz) / 2; }
 };

@@ -96,17 +96,22 @@ float rollOff(std::uint8_t filterType) {
     return values[std::min<unsigned>(filterType, 5)];
 }
 
-std::vector<Complex> matchedSymbols(const std::vector<Complex>& samples, unsigned sps, float beta,
-                                    bool offset, bool inverted, bool knownTiming) {
+std::vector<Complex> matchedFilter(const std::vector<Complex>& samples, unsigned sps, float beta,
+                                   bool inverted) {
     std::vector<float> h = rrc(sps, beta);
     firfilt_crcf filter = firfilt_crcf_create(h.data(), static_cast<unsigned>(h.size()));
     std::vector<Complex> y(samples.size());
     for (std::size_t n = 0; n < samples.size(); ++n) {
-        Complex in = inverted ? std::conj(samples[n]) : samples[n];
-        firfilt_crcf_push(filter, in);
+        firfilt_crcf_push(filter, inverted ? std::conj(samples[n]) : samples[n]);
         firfilt_crcf_execute(filter, &y[n]);
     }
     firfilt_crcf_destroy(filter);
+    return y;
+}
+
+std::vector<Complex> matchedSymbols(const std::vector<Complex>& samples, unsigned sps, float beta,
+                                    bool offset, bool inverted, bool knownTiming) {
+    const std::vector<Complex> y = matchedFilter(samples, sps, beta, inverted);
     // Transmit and receive filters of 8 x sps taps each: the symbol's peak lies 8 x sps - 1 samples on.
     std::size_t delay = 8 * sps - 1;
     if (!knownTiming) {

@@ -26,6 +26,9 @@ const KindInfo* findKind(std::uint8_t kind);
 // Roll-off of the shaping filter type (1 IBS 0.35, 2-4 Nyquist 0.4/0.5/0.6, 5 wide 1.0).
 float rollOff(std::uint8_t filterType);
 
+// The matched filter's output (root raised cosine of `beta`, 8 symbols, as many samples as `samples`).
+std::vector<Complex> matchedFilter(const std::vector<Complex>& samples, unsigned sps, float beta,
+                                   bool inverted);
 // Matched filter (root raised cosine of `beta`, 8 symbols) and symbol timing: the symbols, scaled to
 // unit mean power. With `knownTiming` the sampling instant is the filters' combined delay; otherwise
 // the receiver picks the sampling phase of the largest eye opening. `inverted` undoes spectrum
