@@ -1,6 +1,4 @@
 // The signal model's entries of the test interface.
-#include <cstring>
-
 #include "../board.h"
 #include "../driver.h"
 #include "board_state.h"
@@ -59,9 +57,9 @@ QMIO_API int64_t QmioTest_RenderSignal(int32_t board, float* iq, int64_t count, 
     qmio::twin::BoardState state;
     if (!snapshot(board, state)) return -1;
     const qmio::twin::SignalModel model(std::move(state));
-    const auto samples = model.render(static_cast<std::size_t>(count), seed);
-    std::memcpy(iq, samples.data(), samples.size() * sizeof(qmio::twin::Sample));
-    return static_cast<int64_t>(samples.size());
+    // std::complex<float> is an array of two floats: I then Q.
+    return static_cast<int64_t>(
+        model.render(reinterpret_cast<qmio::twin::Sample*>(iq), static_cast<std::size_t>(count), seed));
 }
 
 }  // extern "C"

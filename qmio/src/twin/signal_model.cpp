@@ -147,40 +147,45 @@ PulseShaper::PulseShaper(const BoardState& s)
     : sps_(s.samplesPerSymbol == 0 ? 1 : s.samplesPerSymbol),
       offset_((s.filterControl & filter::kOffset) != 0),
       inverted_((s.filterControl & filter::kSpectrInv) != 0) {
-    const bool on = (s.filterControl & filter::kOn) != 0 && !s.taps.empty();
-    if (on) {
+    std::vector<float> taps;
+    if ((s.filterControl & filter::kOn) != 0 && !s.taps.empty()) {
         for (std::int16_t t : s.taps)
-            taps_.push_back(static_cast<float>(t) / 2048.0f);
+            taps.push_back(static_cast<float>(t) / 2048.0f);
     } else {
-        taps_.assign(sps_, 1.0f);  // no filter: each symbol held for its samples
+        taps.assign(sps_, 1.0f);  // no filter: each symbol held for its samples
     }
-    const std::size_t span = (taps_.size() + sps_ - 1) / sps_;
-    taps_.resize(span * sps_, 0.0f);
-    history_.assign(span, Sample{});
+    span_ = (taps.size() + sps_ - 1) / sps_;
+    taps.resize(span_ * sps_, 0.0f);
+    energy_ = 0;
+    for (float t : taps)
+        energy_ += static_cast<double>(t) * t;
+    // By output phase j: the taps j, j + S, j + 2S, ... that meet the newest, next ... symbol.
+    phaseTaps_.resize(span_ * sps_);
+    for (unsigned j = 0; j < sps_; ++j)
+        for (std::size_t k = 0; k < span_; ++k)
+            phaseTaps_[j * span_ + k] = taps[j + k * sps_];
+    history_.assign(2 * span_, Sample{});
     qDelay_.assign(offset_ ? sps_ / 2 : 0, 0.0f);
 }
 
-double PulseShaper::energy() const {
-    double e = 0;
-    for (float t : taps_)
-        e += static_cast<double>(t) * t;
-    return e;
-}
-
-void PulseShaper::push(Sample symbol, std::vector<Sample>& out) {
-    const std::size_t span = history_.size();
-    head_ = (head_ + span - 1) % span;
+void PulseShaper::push(Sample symbol, Sample* out) {
+    // The symbols newest first in history_[head_ .. head_ + span_), kept twice so that no index wraps.
+    head_ = head_ == 0 ? span_ - 1 : head_ - 1;
     history_[head_] = symbol;
+    history_[head_ + span_] = symbol;
+    const Sample* h = history_.data() + head_;
     for (unsigned j = 0; j < sps_; ++j) {
-        Sample y{};
-        for (std::size_t k = 0; k < span; ++k)
-            y += history_[(head_ + k) % span] * taps_[j + k * sps_];
-        float q = y.imag();
+        const float* t = phaseTaps_.data() + j * span_;
+        float i = 0, q = 0;
+        for (std::size_t k = 0; k < span_; ++k) {
+            i += h[k].real() * t[k];
+            q += h[k].imag() * t[k];
+        }
         if (!qDelay_.empty()) {
             std::swap(q, qDelay_[qHead_]);
-            qHead_ = (qHead_ + 1) % qDelay_.size();
+            if (++qHead_ == qDelay_.size()) qHead_ = 0;
         }
-        out.emplace_back(y.real(), inverted_ ? -q : q);
+        out[j] = Sample(i, inverted_ ? -q : q);
     }
 }
 
@@ -198,27 +203,22 @@ NoiseSource::NoiseSource(const BoardState& s, double noisePower, double renderRa
     }
 }
 
-float NoiseSource::gaussian() {
-    if (haveSpare_) {
-        haveSpare_ = false;
-        return spare_;
-    }
-    const auto uniform = [this] {
+Sample NoiseSource::gaussianPair() {
+    // Marsaglia's polar method: a point uniform in the unit disc gives two independent normal values.
+    for (;;) {
         state_ ^= state_ >> 12, state_ ^= state_ << 25, state_ ^= state_ >> 27;
-        return (static_cast<double>((state_ * 0x2545F4914F6CDD1Dull) >> 11) + 0.5) * 0x1.0p-53;
-    };
-    const double r = std::sqrt(-2.0 * std::log(uniform()));
-    const double a = 2.0 * std::numbers::pi * uniform();
-    spare_ = static_cast<float>(r * std::sin(a));
-    haveSpare_ = true;
-    return static_cast<float>(r * std::cos(a));
+        const std::uint64_t r = state_ * 0x2545F4914F6CDD1Dull;
+        const float u = static_cast<float>(static_cast<std::int32_t>(r >> 32)) * 0x1.0p-31f;
+        const float v = static_cast<float>(static_cast<std::int32_t>(r & 0xFFFFFFFFu)) * 0x1.0p-31f;
+        const float s = u * u + v * v;
+        if (s >= 1.0f || s == 0.0f) continue;
+        const float f = std::sqrt(-2.0f * std::log(s) / s);
+        return Sample(u * f, v * f);
+    }
 }
 
 Sample NoiseSource::next() {
-    if (mode_ == 1) {
-        const float i = gaussian();
-        return Sample(i, gaussian()) * sigma_;
-    }
+    if (mode_ == 1) return gaussianPair() * sigma_;
     if (mode_ == 2) {
         const Sample tone(std::polar(static_cast<float>(amplitude_), static_cast<float>(phase_)));
         phase_ = std::fmod(phase_ + step_, 2.0 * std::numbers::pi);
@@ -265,10 +265,14 @@ SignalModel::SignalModel(BoardState state) : state_(std::move(state)) {
 }
 
 std::vector<Sample> SignalModel::render(std::size_t count, std::uint64_t seed) const {
-    std::vector<Sample> out;
+    std::vector<Sample> out(count);
+    out.resize(render(out.data(), count, seed));
+    return out;
+}
+
+std::size_t SignalModel::render(Sample* out, std::size_t count, std::uint64_t seed) const {
     SourceBits source(state_);
-    if (source.empty() || params_.bitsPerSymbol == 0) return out;
-    out.reserve(count + params_.samplesPerSymbol);
+    if (source.empty() || params_.bitsPerSymbol == 0) return 0;
     Scrambler scrambler((state_.coding & coding::kScrambler) != 0);
     ConvolutionalCoder coder(state_);
     DifferentialCoder differential(coding::kDifferential.get(state_.coding) != 0);
@@ -279,7 +283,9 @@ std::vector<Sample> SignalModel::render(std::size_t count, std::uint64_t seed) c
     std::vector<std::uint8_t> coded;
     std::size_t used = 0;
     const unsigned bits = params_.bitsPerSymbol;
-    while (out.size() < count) {
+    const unsigned sps = shaper.samplesPerSymbol();
+    std::vector<Sample> last(sps);
+    for (std::size_t done = 0; done < count; done += sps) {
         while (coded.size() - used < bits) {
             if (used > 4096) {
                 coded.erase(coded.begin(), coded.begin() + static_cast<std::ptrdiff_t>(used));
@@ -290,13 +296,18 @@ std::vector<Sample> SignalModel::render(std::size_t count, std::uint64_t seed) c
         unsigned label = 0;
         for (unsigned b = 0; b < bits; ++b)
             label = (label << 1) | differential.apply(coded[used++]);
-        shaper.push(table.point(mapper.map(label)), out);
+        const Sample point = table.point(mapper.map(label));
+        if (done + sps <= count) {
+            shaper.push(point, out + done);
+        } else {
+            shaper.push(point, last.data());
+            std::copy(last.begin(), last.begin() + static_cast<std::ptrdiff_t>(count - done), out + done);
+        }
     }
-    out.resize(count);
     if (state_.noiseMode != 0 && params_.noisePower > 0)
-        for (Sample& s : out)
-            s += noise.next();
-    return out;
+        for (std::size_t n = 0; n < count; ++n)
+            out[n] += noise.next();
+    return count;
 }
 
 }  // namespace qmio::twin

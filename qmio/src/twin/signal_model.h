@@ -172,15 +172,17 @@ class PulseShaper {
     explicit PulseShaper(const BoardState& s);
     unsigned samplesPerSymbol() const { return sps_; }
     // Energy gain of the filter (sum of the squared taps at full scale 1).
-    double energy() const;
-    // One symbol in, samplesPerSymbol samples appended to `out`.
-    void push(Sample symbol, std::vector<Sample>& out);
+    double energy() const { return energy_; }
+    // One symbol in, samplesPerSymbol samples out.
+    void push(Sample symbol, Sample* out);
 
  private:
     unsigned sps_;
-    std::vector<float> taps_;  // scaled to full scale 1
     bool offset_, inverted_;
-    std::vector<Sample> history_;  // symbols by sample (impulses), newest last, a ring
+    std::size_t span_ = 1;  // symbols the filter spans
+    double energy_ = 0;
+    std::vector<float> phaseTaps_;  // by output phase, then by symbol
+    std::vector<Sample> history_;
     std::size_t head_ = 0;
     std::vector<float> qDelay_;
     std::size_t qHead_ = 0;
@@ -195,10 +197,8 @@ class NoiseSource {
     int mode_;
     float sigma_;  // per component
     double amplitude_, phase_ = 0, step_ = 0;
-    std::uint64_t state_;
-    bool haveSpare_ = false;
-    float spare_ = 0;
-    float gaussian();
+    std::uint64_t state_;   // xorshift64*
+    Sample gaussianPair();  // two independent values of unit variance
 };
 
 // The whole chain.
@@ -209,6 +209,8 @@ class SignalModel {
     // The first `count` complex baseband samples at parameters().renderRateHz from the start of the
     // stream; noise from `seed`. Empty when the board sends nothing (no constellation, no source).
     std::vector<Sample> render(std::size_t count, std::uint64_t seed) const;
+    // The same into `out` (room for `count`); returns the samples written.
+    std::size_t render(Sample* out, std::size_t count, std::uint64_t seed) const;
 
  private:
     BoardState state_;

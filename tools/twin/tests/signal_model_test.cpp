@@ -142,10 +142,9 @@ TEST(PulseShaper, OffsetDelaysQByHalfASymbolAndInversionNegatesIt) {
     const Case cases[] = {{0, 0, 1.0f}, {filter::kOffset, 2, 1.0f}, {filter::kSpectrInv, 0, -1.0f}};
     for (const auto& c : cases) {
         PulseShaper shaper(impulseShaper(c.control));
-        std::vector<Sample> out;
-        shaper.push(Sample(2.0f, 4.0f), out);
-        shaper.push(Sample(0, 0), out);
-        ASSERT_EQ(out.size(), 8u);
+        std::vector<Sample> out(8);
+        shaper.push(Sample(2.0f, 4.0f), out.data());
+        shaper.push(Sample(0, 0), out.data() + 4);
         EXPECT_FLOAT_EQ(out[0].real(), 1.0f);
         for (std::size_t n = 0; n < out.size(); ++n)
             EXPECT_FLOAT_EQ(out[n].imag(), n == c.qAt ? 2.0f * c.qSign : 0.0f) << c.control << " " << n;
