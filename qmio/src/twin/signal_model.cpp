@@ -203,22 +203,72 @@ NoiseSource::NoiseSource(const BoardState& s, double noisePower, double renderRa
     }
 }
 
-Sample NoiseSource::gaussianPair() {
-    // Marsaglia's polar method: a point uniform in the unit disc gives two independent normal values.
+namespace {
+
+// Marsaglia and Tsang's ziggurat of 128 layers for the standard normal distribution.
+struct Ziggurat {
+    std::array<std::uint32_t, 128> k{};
+    std::array<float, 128> w{}, f{};
+    Ziggurat() {
+        const double m = 2147483648.0;
+        double d = 3.442619855899, t = d;
+        const double v = 9.91256303526217e-3;
+        const double q = v / std::exp(-0.5 * d * d);
+        k[0] = static_cast<std::uint32_t>(d / q * m);
+        k[1] = 0;
+        w[0] = static_cast<float>(q / m);
+        w[127] = static_cast<float>(d / m);
+        f[0] = 1.0f;
+        f[127] = static_cast<float>(std::exp(-0.5 * d * d));
+        for (int i = 126; i >= 1; --i) {
+            d = std::sqrt(-2.0 * std::log(v / d + std::exp(-0.5 * d * d)));
+            k[i + 1] = static_cast<std::uint32_t>(d / t * m);
+            t = d;
+            f[i] = static_cast<float>(std::exp(-0.5 * d * d));
+            w[i] = static_cast<float>(d / m);
+        }
+    }
+};
+const Ziggurat kZiggurat;
+
+}  // namespace
+
+std::uint64_t NoiseSource::random() {
+    state_ ^= state_ >> 12, state_ ^= state_ << 25, state_ ^= state_ >> 27;
+    return state_ * 0x2545F4914F6CDD1Dull;
+}
+
+float NoiseSource::uniform() {
+    return (static_cast<float>(random() >> 40) + 0.5f) * 0x1.0p-24f;
+}
+
+float NoiseSource::gaussian() {
+    const Ziggurat& z = kZiggurat;
     for (;;) {
-        state_ ^= state_ >> 12, state_ ^= state_ << 25, state_ ^= state_ >> 27;
-        const std::uint64_t r = state_ * 0x2545F4914F6CDD1Dull;
-        const float u = static_cast<float>(static_cast<std::int32_t>(r >> 32)) * 0x1.0p-31f;
-        const float v = static_cast<float>(static_cast<std::int32_t>(r & 0xFFFFFFFFu)) * 0x1.0p-31f;
-        const float s = u * u + v * v;
-        if (s >= 1.0f || s == 0.0f) continue;
-        const float f = std::sqrt(-2.0f * std::log(s) / s);
-        return Sample(u * f, v * f);
+        const auto hz = static_cast<std::int32_t>(random() >> 32);
+        const unsigned iz = static_cast<unsigned>(hz) & 127u;
+        const auto magnitude = static_cast<std::uint32_t>(hz < 0 ? -static_cast<std::int64_t>(hz) : hz);
+        const float x = static_cast<float>(hz) * z.w[iz];
+        if (magnitude < z.k[iz]) return x;
+        if (iz == 0) {
+            // The tail beyond r.
+            constexpr float r = 3.442619855899f;
+            float tx = 0, ty = 0;
+            do {
+                tx = -std::log(uniform()) / r;
+                ty = -std::log(uniform());
+            } while (ty + ty < tx * tx);
+            return hz > 0 ? r + tx : -r - tx;
+        }
+        if (z.f[iz] + uniform() * (z.f[iz - 1] - z.f[iz]) < std::exp(-0.5f * x * x)) return x;
     }
 }
 
 Sample NoiseSource::next() {
-    if (mode_ == 1) return gaussianPair() * sigma_;
+    if (mode_ == 1) {
+        const float i = gaussian();
+        return Sample(i, gaussian()) * sigma_;
+    }
     if (mode_ == 2) {
         const Sample tone(std::polar(static_cast<float>(amplitude_), static_cast<float>(phase_)));
         phase_ = std::fmod(phase_ + step_, 2.0 * std::numbers::pi);

@@ -40,7 +40,8 @@
 //   the post filter.
 // - Carrier: the model renders complex baseband; the carrier (CARRIER_NCO x fs / 2^32) is reported,
 //   and the spectrum tools place the baseband around it.
-// - Noise: complex white Gaussian noise across the render rate, of power (amplitude / 1024 x 128)^2
+// - Noise: complex white Gaussian noise (ziggurat method, xorshift64* generator seeded by the caller)
+//   across the render rate, of power (amplitude / 1024 x 128)^2
 //   per complex sample (NOISE_AMP's amplitude; 0 dB is noise as strong as a full-scale table value).
 //   The coarse noise step of the symbol-rate path is not modelled. The sine interferer is a complex
 //   tone of that amplitude at -SINE_FREQ word x fs / 2^30 from the carrier.
@@ -197,8 +198,10 @@ class NoiseSource {
     int mode_;
     float sigma_;  // per component
     double amplitude_, phase_ = 0, step_ = 0;
-    std::uint64_t state_;   // xorshift64*
-    Sample gaussianPair();  // two independent values of unit variance
+    std::uint64_t state_;  // xorshift64*
+    std::uint64_t random();
+    float uniform();   // in (0, 1)
+    float gaussian();  // unit variance (the ziggurat method)
 };
 
 // The whole chain.
