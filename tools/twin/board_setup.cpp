@@ -27,8 +27,8 @@ std::string programDirectory() {
     return error ? std::string(".") : self.parent_path().string();
 }
 
-std::string connectBoard(const std::string& firmwareDir) {
-    if (QmioTest_Configure("[Board0]\nSlotNumber=58\n") != 1) return "the emulator took no board";
+std::string connectBoard(const std::string& firmwareDir, const std::string& config) {
+    if (QmioTest_Configure(config.c_str()) != 1) return "the emulator took no board";
     return check("ConnectDevice", ConnectDevice(0, firmwareDir.c_str()));
 }
 
@@ -42,7 +42,8 @@ std::string deviceLoad(const std::string& firmwareDir, const Setup& s,
     _SetFilterType(0, s.filterType);
     _SetSpectrInv(0, s.spectrumInversion);
     char name[32] = {};
-    std::string failed = check("SetModeGetFWFName", SetModeGetFWFName(0, 0, s.carrierMHz, s.clockKHz, name));
+    std::string failed =
+        check("SetModeGetFWFName", SetModeGetFWFName(0, s.sourceMode, s.carrierMHz, s.clockKHz, name));
     const std::string image = firmwareDir + "/" + name;
     if (failed.empty()) failed = check("FPGALoad", FPGALoad(0, image.c_str()));
     if (failed.empty()) failed = check("LoadModulationRAM", LoadModulationRAM(0));
@@ -53,7 +54,7 @@ std::string deviceLoad(const std::string& firmwareDir, const Setup& s,
     if (failed.empty()) failed = check("WriteDiffPU", WriteDiffPU(0, s.code, s.scrambler, s.differential));
     if (failed.empty()) failed = check("WriteBitMap", WriteBitMap(0, s.bitMapDifferential));
     if (failed.empty()) failed = check("Load_RAM_CEOQPSK", Load_RAM_CEOQPSK(0));
-    if (!failed.empty()) return failed;
+    if (!failed.empty() || s.sourceMode >= 2) return failed;
     char pattern[] = "/tmp/zorvanl_twin_XXXXXX";
     const int fd = mkstemp(pattern);
     if (fd < 0) return "no temporary file for the source";

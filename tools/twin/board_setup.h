@@ -21,12 +21,14 @@ struct Setup {
     double carrierMHz = 70.0;
     std::uint8_t noiseKind = 0;  // 0 off, 1 noise, 2 sine
     double noiseDb = -20.0, sineKHz = 0.0;
+    std::uint8_t sourceMode = 0;  // 0-1: the source RAM (loaded with the source), 2: the DMA ring
 };
 
 // Configures the emulator with one board and connects it with `firmwareDir` (the generated set).
 // Returns an empty string, or what failed.
-std::string connectBoard(const std::string& firmwareDir);
-// Loads `setup` and the source bytes (into the source RAM: an even number of bytes) on board 0.
+std::string connectBoard(const std::string& firmwareDir,
+                         const std::string& config = "[Board0]\nSlotNumber=58\n");
+// Loads `setup` and, for the source RAM modes, the source bytes (an even number) on board 0.
 std::string deviceLoad(const std::string& firmwareDir, const Setup& setup,
                        const std::vector<std::uint8_t>& source);
 void disconnectBoard();

@@ -2,8 +2,11 @@
 // independent receiver.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstring>
 #include <random>
+#include <thread>
 
 #include "ZorvanL.h"
 #include "board_setup.h"
@@ -105,6 +108,49 @@ TEST_F(TwinLoopback, OccupiedBandwidthOfTheLoadedFilter) {
     const auto samples = render(static_cast<std::size_t>(info.samplesPerSymbol) * 8000, 1);
     const Band band = occupiedBand(welch(samples, info.renderRateHz));
     EXPECT_NEAR(band.widthHz() / (2.0 * info.symbolRateHz), 1.0, 0.05);
+}
+
+// The DMA ring: the model plays the bytes the master played, as the capture keeps them.
+TEST(TwinDmaRing, BitsOfTheRingComeBack) {
+    constexpr std::uint32_t kLength = 4096;
+    ASSERT_EQ(connectBoard(kFirmware, "[Board0]\nSlotNumber=57\nDmaBuffers=4\nDmaBufferLength=4096\n"), "");
+    twin_tools::Setup setup;
+    setup.sourceMode = 2;
+    ASSERT_EQ(deviceLoad(kFirmware, setup, {}), "");
+    TMapMemData mem{};
+    uint8_t slot = 0;
+    _ConnectDeviceGetHandels(0, &mem, &slot);
+    ASSERT_EQ(mem.Count, 4u);
+    std::mt19937 random(9);
+    std::vector<std::uint8_t> ring(4 * kLength);
+    for (auto& b : ring)
+        b = static_cast<std::uint8_t>(random());
+    for (unsigned i = 0; i < 4; ++i)
+        std::memcpy(mem.Buffers[i].UserVA, ring.data() + i * kLength, kLength);
+    ASSERT_EQ(QmioTest_SetMasterRate(0, -1), 0);
+    ASSERT_EQ(QmioTest_MasterBudget(0, 4), 0);
+    ASSERT_EQ(QmioTest_CaptureMemory(0, 4 * kLength), 0);
+    ASSERT_EQ(StartMaster(0, 4), 0);
+    // Waits for the four buffers however slow the machine (the master plays as fast as it can).
+    QmioTestMaster master{};
+    while (QmioTest_Master(0, &master) == 0 && master.buffersPlayed < 4)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const QmioTestSignal info = signalInfo();
+    EXPECT_EQ(info.source, QMIO_OUTPUT_DMA_RING);
+    EXPECT_EQ(info.sourceBytes, 4 * kLength);
+    const KindInfo& qpsk = *findKind(3);
+    const auto samples = render((kBits / 2 + 64) * static_cast<std::size_t>(info.samplesPerSymbol), 1);
+    const auto symbols =
+        matchedSymbols(samples, static_cast<unsigned>(info.samplesPerSymbol), rollOff(2), false, false);
+    std::vector<std::uint8_t> expected;
+    for (auto v : ring)
+        for (int i = 7; i >= 0; --i)
+            expected.push_back((v >> i) & 1u);
+    const Alignment a = align(demodulate(qpsk, symbols, kFirmware), expected, 16, kBits);
+    EXPECT_EQ(a.errors, 0u);
+    EXPECT_EQ(a.compared, kBits);
+    StopMaster(0);
+    disconnectBoard();
 }
 
 }  // namespace
