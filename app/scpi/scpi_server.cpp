@@ -108,6 +108,12 @@ void TScpiServer::Accept() {
     const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (connection < 0) return;
     if (client_ >= 0) {
+        // A client that has just closed makes room first: its close came before this connection.
+        pollfd first{client_, POLLIN, 0};
+        while (client_ >= 0 && poll(&first, 1, 0) > 0 && (first.revents & (POLLIN | POLLHUP | POLLERR)))
+            if (!Serve()) DropClient();
+    }
+    if (client_ >= 0) {
         // One controlling client: the second one is told and closed; the first goes on.
         [[maybe_unused]] const auto sent =
             send(connection, kSecondClientLine, std::strlen(kSecondClientLine), MSG_NOSIGNAL);
