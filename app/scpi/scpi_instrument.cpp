@@ -1,7 +1,6 @@
 #include "scpi_instrument.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <filesystem>
 #include <system_error>
 
@@ -64,7 +63,8 @@ std::string Catalog(const std::vector<std::string>& names) {
     return text;
 }
 
-constexpr double kAnyNumber = DBL_MAX;
+// Far beyond anything the board can do, yet finite in every unit the answers use.
+constexpr double kAnyNumber = 1e300;
 
 // In the program's units: carrier MHz, symbol clock kHz, offsets and ranges kHz, levels dB.
 constexpr NumberSpec kCarrier{"HZ", 1e-6, kCarrierLimits.Low, kCarrierLimits.High, kCarrierLimits.Default};
