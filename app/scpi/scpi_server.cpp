@@ -5,6 +5,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr auto kSweepPollInterval = std::chrono::milliseconds(600);
 constexpr int kStopCheckMs = 100;
+constexpr int kSendTimeoutSeconds = 30;
 constexpr const char* kSecondClientLine = "-200,\"Execution error;another client controls the instrument\"\n";
 
 void Log(const std::string& text) {
@@ -123,6 +125,11 @@ void TScpiServer::Accept() {
     }
     const int yes = 1;
     setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    // A client that sends queries but never reads their answers would fill the socket and stop the
+    // server for good: an answer that cannot be sent within this time ends the connection instead.
+    timeval sendLimit{};
+    sendLimit.tv_sec = kSendTimeoutSeconds;
+    setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
     client_ = connection;
     pending_.clear();
     discarding_ = false;

@@ -4,7 +4,8 @@
 // One controlling client at a time: a second connection gets one error line and is closed, and the
 // first keeps working. Commands run one after another on the server's one thread, a device load
 // included; a client that disconnects in the middle leaves the command (and the load) to finish, and
-// its answer is dropped. A line longer than scpi::kLineLimit is discarded whole with -363.
+// its answer is dropped. A line longer than scpi::kLineLimit is discarded whole with -363. A client that
+// leaves its answers unread for 30 s, so that the socket stays full, is disconnected.
 #pragma once
 
 #include <atomic>

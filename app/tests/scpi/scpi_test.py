@@ -445,6 +445,16 @@ class Parameters(ServerTest):
         self.assertEqual(self.q("SWE?"), "0")
         self.assertNoErrors()
 
+    def test_reset_stops_the_sweep_and_the_interferer(self):
+        self.inst.write("NOIS OFF;SINE ON;SWE ON")
+        self.assertEqual(int(self.q("STAT:OPER:COND?")) & 0x508, 0x508)
+        self.inst.write("*RST")
+        self.assertEqual(self.q("STAT:OPER:COND?"), "0")
+        self.assertEqual(self.q("SWE?;SINE?;OUTP?"), "0;0;0")
+        self.assertBoardShows("sweep: off")
+        self.assertBoardShows("noise: off")
+        self.assertNoErrors()
+
 
 class OutputAndConfigurations(ServerTest):
     def test_output_on_and_off_with_opc(self):
