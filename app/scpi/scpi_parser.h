@@ -129,7 +129,7 @@ class Request {
     // Exactly n parameters (-109 missing, -108 too many).
     void Expect(std::size_t n) const;
     const Parameter& At(std::size_t i) const;
-    // A number in the program's units: MIN, MAX, DEF give the spec's limits and default; a value beyond
+    // A number in the program's units: MIN, MAX, DEF give the NumberSpec's limits and default; a value beyond
     // the limits is -222 unless `keepAboveHigh` (the caller warns); a wrong unit -131; not a number -104.
     double Number(std::size_t i, const NumberSpec& spec, bool keepAboveHigh = false) const;
     // ON|OFF|1|0 (a number: non-zero is ON).
