@@ -365,7 +365,11 @@ void TScpiInstrument::AddCommonCommands() {
         },
         nullptr);
     t.Add(
-        "*ESE", [this](Request& r) { ese_ = static_cast<std::uint8_t>(r.Integer(0, 0, 255)); },
+        "*ESE",
+        [this](Request& r) {
+            r.Expect(1);
+            ese_ = static_cast<std::uint8_t>(r.Integer(0, 0, 255));
+        },
         [this](Request& r) {
             r.Expect(0);
             r.response = std::to_string(ese_);
@@ -375,7 +379,11 @@ void TScpiInstrument::AddCommonCommands() {
         r.response = std::to_string(interpreter.errors.TakeEsr());
     });
     t.Add(
-        "*SRE", [this](Request& r) { sre_ = static_cast<std::uint8_t>(r.Integer(0, 0, 255) & ~0x40); },
+        "*SRE",
+        [this](Request& r) {
+            r.Expect(1);
+            sre_ = static_cast<std::uint8_t>(r.Integer(0, 0, 255) & ~0x40);
+        },
         [this](Request& r) {
             r.Expect(0);
             r.response = std::to_string(sre_);

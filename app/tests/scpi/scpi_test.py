@@ -302,6 +302,8 @@ class Syntax(ServerTest):
             ("SAMP 3", -224),
             ("FREQ 100MHZ", -222),
             ("*IDN? 1", -108),
+            ("*ESE 1,2", -108),
+            ("*SRE", -109),
             ("SYST:VERS", -113),  # query only
             ("*RST?", -113),  # command only
         ]
