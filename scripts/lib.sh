@@ -7,10 +7,11 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 # Debian packages: build tools, test frameworks, the DSP library of the firmware generator and of the
 # twin's receiver, the Viterbi decoder and the picture library of the twin's tools, the MinGW-w64
 # cross compiler (posix threads) for the Windows build check, Qt 6 Widgets and a font for the program's
-# windows, and a virtual X server with a screenshot tool for running the program without a display.
+# windows, a virtual X server with a screenshot tool for running the program without a display, and
+# PyVISA with its pure-Python backend, the client of the remote interface's tests.
 PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libliquid-dev libfec-dev
-          libcairo2-dev clang-format g++-mingw-w64-x86-64-posix clang-14 libfuzzer-14-dev qt6-base-dev
-          fonts-dejavu-core xvfb xauth imagemagick)
+          libcairo2-dev clang-format python3-pyvisa python3-pyvisa-py
+          g++-mingw-w64-x86-64-posix clang-14 libfuzzer-14-dev qt6-base-dev fonts-dejavu-core xvfb xauth imagemagick)
 
 install_missing() {
     local missing=()

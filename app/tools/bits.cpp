@@ -1,6 +1,7 @@
 #include "bits.h"
 
 #include "hw/hardware.h"
+#include "hw/parameters.h"
 #include "tools/logger.h"
 
 namespace {
@@ -49,12 +50,7 @@ void TForm1::SetPackByteIndex(int index) {
 }
 
 void TForm1::Button1Click() {
-    ZorvanHWObject->packing_bit = PackBitsIndex();
-    ZorvanHWObject->packing_byte = PackByteIndex();
-    CheckHWResult(
-        "SetPackingOrder",
-        ::SetPackingOrder(ZorvanHWObject->DevNum, static_cast<std::uint8_t>(ZorvanHWObject->packing_bit),
-                          static_cast<std::uint8_t>(ZorvanHWObject->packing_byte)));
+    ApplyPackingOrder(*ZorvanHWObject, PackBitsIndex(), PackByteIndex());
     DebugLogger.Add("i", "TForm1.Button1Click", 255,
                     "Bits order:" + ItemText(ui.pack_bits0, ui.pack_bits1, PackBitsIndex()));
     DebugLogger.Add("i", "TForm1.Button1Click", 255,

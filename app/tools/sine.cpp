@@ -6,6 +6,7 @@
 #include "config/options.h"
 #include "hw/hardware.h"
 #include "my_leds.h"
+#include "sine_control.h"
 #include "tool_window.h"
 #include "tools/logger.h"
 #include "ui/field_keys.h"
@@ -100,22 +101,16 @@ void TfmSine::StartSine() {
         ShowProgramError(error);
         return;
     }
-    if (ZorvanHWObject) {
-        ZorvanHWObject->Sin_F = s.FreqOtstr;
-        ZorvanHWObject->Sin_Att = s.OtnosLevel;
-        ZorvanHWObject->Wr_Sin();
-    }
+    SwitchSineOn(ZorvanHWObject);
     ShowState(true);
-    s.SineIsWork = true;
 }
 
 void TfmSine::StopSine() {
     ui.Edit3->setEnabled(true);
     ui.Edit4->setEnabled(true);
     if (chbPomeha) chbPomeha->setEnabled(true);
-    CheckHWResult("WriteNoise", WriteNoise(ZorvanHWObject ? ZorvanHWObject->DevNum : 0, 0, 0.0, 0.0));
+    SwitchSineOff(ZorvanHWObject);
     ShowState(false);
-    SineSettings.SineIsWork = false;
 }
 
 void TfmSine::ShowState(bool on) {

@@ -5,7 +5,6 @@
 #include "config/number_text.h"
 #include "config/options.h"
 #include "hw/hardware.h"
-#include "hw/messages.h"
 #include "my_leds.h"
 #include "sweep_steps.h"
 #include "tool_window.h"
@@ -15,14 +14,8 @@
 
 namespace {
 
-constexpr std::uint32_t kStatusRegister = 256;  // DATA_PORT
-
 void Log(const char* handler, const std::string& text) {
     DebugLogger.Add("i", std::string("TfmSweep.") + handler, 255, text);
-}
-
-std::uint8_t Device() {
-    return ZorvanHWObject ? ZorvanHWObject->DevNum : 0;
 }
 
 std::string Text(const QLineEdit* field) {
@@ -140,36 +133,13 @@ void TfmSweep::StartSweep() {
 }
 
 void TfmSweep::Load_Swip_N(double VN_dF, double VN_dt) {
-    ParCic = 0;
-    double fs = 0;
-    _GetFSample(Device(), &fs);
-    const TSweepSteps steps = ComputeSweepSteps(VN_dF, VN_dt, fs);
-    StepsT = steps.StepsT;
-    NL_N = steps.NL_N;
-    for (int i = 0; i < steps.Warnings(); ++i)
-        ShowMsgBox(MessageList[4], TMsgKind::Error, TMsgButtons::Ok);
-    // The reverse pass writes -NL_N as a 16-bit increment, where +32768 does not exist: it would come
-    // out as -32768 and the carrier would run on in the same direction. Cycling at the lowest bound
-    // therefore steps by 32767 each way, so that every pair of passes ends where it began.
-    if (SweepSettings.PerestReg == 1 && NL_N == kSweepIncrementMin) NL_N = -kSweepIncrementMax;
-    Write_Swp(NL_N);
+    WriteFirstPass(VN_dF, VN_dt);
     Timer1.start();
-}
-
-void TfmSweep::Write_Swp(std::int32_t Nes) {
-    WriteSwp(Device(), 1, StepsT, static_cast<std::uint16_t>(Nes));
 }
 
 void TfmSweep::Timer1Timer() {
     if (!ZorvanHWObject) return;
-    const std::uint32_t status = ZorvanHWObject->ReadPort(kStatusRegister);
-    tmp = static_cast<std::int32_t>(status);
-    const TSweepPoll poll = PollSweep(SweepSettings.PerestReg, status, ParCic);
-    if (poll.WritePass) {
-        Write_Swp(poll.Reversed ? -NL_N : NL_N);
-        ++ParCic;
-    }
-    if (const char* text = SweepStatusText(poll.Status, current_language))
+    if (const char* text = SweepStatusText(PollPass(), current_language))
         ui.Label6->setText(QString::fromUtf8(text));
 }
 
@@ -178,10 +148,9 @@ void TfmSweep::StopSweep() {
     ui.Edit2->setEnabled(true);
     ui.ComboBox1->setEnabled(true);
     Timer1.stop();
-    WriteSwp(Device(), 0, 0, 0);
+    SwitchOff();
     ui.Label6->clear();
     ShowState(false);
-    SweepSettings.SweepIsWork = false;
 }
 
 void TfmSweep::ShowState(bool on) {

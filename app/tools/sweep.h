@@ -11,11 +11,12 @@
 #include <memory>
 #include <string>
 
+#include "sweep_control.h"
 #include "ui_sweep.h"
 
 class TMyLedRect;
 
-class TfmSweep : public QWidget {
+class TfmSweep : public QWidget, public TSweepControl {
     Q_OBJECT
 
  public:
@@ -43,8 +44,6 @@ class TfmSweep : public QWidget {
     // Computes StepsT and NL_N (one warning box for each bound hit), writes the first pass and starts
     // the poll.
     void Load_Swip_N(double VN_dF, double VN_dt);
-    // Writes one pass with increment Nes and duration StepsT.
-    void Write_Swp(std::int32_t Nes);
 
     // Handlers.
     void ComboBox1Change();
@@ -56,10 +55,6 @@ class TfmSweep : public QWidget {
     Ui::fmSweep ui;
     QTimer Timer1;
 
-    std::int32_t StepsT = 0;  // ticks of the sweep clock per step, 1..65536
-    std::int32_t NL_N = 0;    // tuning-word change per step of the first direction
-    std::int32_t tmp = 0;     // register 256 as the last poll read it
-    std::uint8_t ParCic = 0;  // passes finished in cycle mode since the start; wraps at 256
     std::unique_ptr<TMyLedRect> SweepLedBut;
     // The main window's sweep LED, whose active colour shows the state.
     TMyLedRect* SweepLed = nullptr;

@@ -17,6 +17,7 @@
 #include "field_keys.h"
 #include "handlers.h"
 #include "hw/hardware.h"
+#include "hw/parameters.h"
 #include "hw/streaming.h"
 #include "icons.h"
 #include "program_windows.h"
@@ -275,25 +276,24 @@ void TfmMain::UpdateFace() {
 
 void TfmMain::edCarrierFreqExit(bool) {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.F_N = CheckObject->CheckRangeDouble(true, Text(ui.edCarrierFreq), 1000, 800, 2200);
+    const TFieldLimits& limits = kCarrierLimits;
+    hw.F_N =
+        CheckObject->CheckRangeDouble(true, Text(ui.edCarrierFreq), limits.Default, limits.Low, limits.High);
     UpdateFace();
-    hw.MakeWorkFile(false);  // the library's working mode follows the new frequencies
-    hw.Write_TI();
-    hw.Write_VN();
+    WriteFrequencies(hw);
 }
 
 void TfmMain::edClockFreqExit(bool) {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.F_TI = CheckClkFreq(Text(ui.edClockFreq), 220000, 0.5, 1000);
+    hw.F_TI = CheckClkFreq(Text(ui.edClockFreq), kClockLimits.High, kClockLimits.Low, kClockLimits.Default);
     UpdateFace();
-    hw.MakeWorkFile(false);
-    hw.Write_TI();
-    hw.Write_VN();
+    WriteFrequencies(hw);
 }
 
 void TfmMain::edFreqStepExit(bool byEnter) {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.FreqStep = CheckObject->CheckRangeDouble(true, Text(ui.edFreqStep), 1, 0.00001, 1000);
+    hw.FreqStep = CheckObject->CheckRangeDouble(true, Text(ui.edFreqStep), kFreqStepLimits.Default,
+                                                kFreqStepLimits.Low, kFreqStepLimits.High);
     Log(byEnter ? "edFreqStepKeyPress" : "edFreqStepExit",
         "Frequency step change [" + FloatToStr(hw.FreqStep) + "]");
     UpdateFace();
@@ -301,7 +301,8 @@ void TfmMain::edFreqStepExit(bool byEnter) {
 
 void TfmMain::edVHAttExit(bool byEnter) {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.AttVH = CheckObject->CheckRangeDouble2(true, Text(ui.edVHAtt), 15, 0, 31);
+    hw.AttVH = CheckObject->CheckRangeDouble2(true, Text(ui.edVHAtt), kAttenuatorLimits.Default,
+                                              kAttenuatorLimits.Low, kAttenuatorLimits.High);
     Log(byEnter ? "edVHAttKeyPress" : "edVHAttExit", "VH ATT change [" + FloatToStr(hw.AttVH) + "]");
     UpdateFace();
     hw.Write_Att_H();
@@ -309,7 +310,8 @@ void TfmMain::edVHAttExit(bool byEnter) {
 
 void TfmMain::edNHAttExit(bool byEnter) {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.AttNH = CheckObject->CheckRangeDouble2(true, Text(ui.edNHAtt), 15, 0, 31);
+    hw.AttNH = CheckObject->CheckRangeDouble2(true, Text(ui.edNHAtt), kAttenuatorLimits.Default,
+                                              kAttenuatorLimits.Low, kAttenuatorLimits.High);
     Log(byEnter ? "edNHAttKeyPress" : "edNHAttExit", "NH ATT change [" + FloatToStr(hw.AttNH) + "]");
     UpdateFace();
     hw.Write_Att_L();
@@ -317,11 +319,11 @@ void TfmMain::edNHAttExit(bool byEnter) {
 
 void TfmMain::edNoiseExit(bool byEnter) {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.Pomeha = CheckObject->CheckRangeDouble2(true, Text(ui.edNoise), 0, -40, 15);
+    hw.Pomeha = CheckObject->CheckRangeDouble2(true, Text(ui.edNoise), kNoiseLimits.Default, kNoiseLimits.Low,
+                                               kNoiseLimits.High);
     Log(byEnter ? "edNoiseKeyPress" : "edNoiseExit", "Noise level change [" + FloatToStr(hw.Pomeha) + "]");
     UpdateFace();
-    hw.WriteNoise();
-    hw.Write_TI();
+    WriteNoiseLevel(hw);
 }
 
 void TfmMain::edFileNameKeyPress() {
@@ -333,27 +335,20 @@ void TfmMain::edFileNameKeyPress() {
 
 void TfmMain::cbSigKindChange() {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.ModKind = Position(ui.cbSigKind);
     Log("cbSigKindChange", "SignalType [" + ItemText(ui.cbSigKind) + "] selected");
-    _SetModKind(hw.DevNum, hw.ModKind);
-    hw.LoadDev();
+    ApplyModKind(hw, Position(ui.cbSigKind));
 }
 
 void TfmMain::cbFilterChange() {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.Filter = Position(ui.cbFilter);
     Log("cbFilterChange", "SignalType [" + ItemText(ui.cbFilter) + "] selected");
-    // The library loads the filter it was last told of: tell it of the new one before the load.
-    _SetFilterType(hw.DevNum, hw.Filter);
-    hw.LoadDev();
+    ApplyFilter(hw, Position(ui.cbFilter));
 }
 
 void TfmMain::cbCodeChange() {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.Code = Position(ui.cbCode);
     Log("cbCodeChange", "FEC [" + ItemText(ui.cbCode) + "] selected");
-    hw.WriteDiffPU();
-    hw.LoadPunct();
+    ApplyCode(hw, Position(ui.cbCode));
 }
 
 void TfmMain::cbSigSourceKindChange() {
@@ -365,7 +360,7 @@ void TfmMain::cbSigSourceKindChange() {
 
 void TfmMain::ApplySourceKindRule() {
     // Modulation, coding and packing apply to bit streams only.
-    const bool bitStream = ZorvanHWObject->SourceKind == 0;
+    const bool bitStream = BitStreamSource(*ZorvanHWObject);
     for (QWidget* control :
          std::initializer_list<QWidget*>{ui.Label3, ui.cbSigKind, ui.chbScrembl, ui.chbDiff1, ui.chbDiff2,
                                          ui.Label4, ui.cbCode, Form1->ui.Button1})
@@ -374,47 +369,38 @@ void TfmMain::ApplySourceKindRule() {
 
 void TfmMain::cbBinChange() {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.SourceCode = Position(ui.cbBin);
     Log("cbBinChange", "SourceBinary [" + ItemText(ui.cbBin) + "] selected");
-    hw.LoadDev();
+    ApplySourceCode(hw, Position(ui.cbBin));
 }
 
 void TfmMain::cbVosChange() {
-    ZorvanHWObject->Samples = Position(ui.cbVos);
-    ZorvanHWObject->LoadDev();
+    ApplySamples(*ZorvanHWObject, Position(ui.cbVos));
 }
 
 // ---- Check boxes -----------------------------------------------------------------------------------
 
-// The common part of the code check boxes: the log line, then the box's state into its field.
-bool TfmMain::StoreFlag(const char* handler, const char* name, const QCheckBox* box,
-                        std::uint8_t TZorvanHWClass::*field) {
-    if (!ZorvanHWObject) return false;
+// The common part of the code check boxes: the log line, then the box's state applied.
+void TfmMain::StoreFlag(const char* handler, const char* name, const QCheckBox* box,
+                        void (*apply)(TZorvanHWClass&, std::uint8_t)) {
+    if (!ZorvanHWObject) return;
     Log(handler, std::string("Checkbox ") + name + " switched [" + CheckedText(box) + "]");
-    ZorvanHWObject->*field = Checked(box);
-    return true;
+    apply(*ZorvanHWObject, Checked(box));
 }
 
 void TfmMain::chbScremblClick() {
-    if (StoreFlag("chbScremblClick", "Scrambler", ui.chbScrembl, &TZorvanHWClass::Scram320))
-        ZorvanHWObject->WriteDiffPU();
+    StoreFlag("chbScremblClick", "Scrambler", ui.chbScrembl, ApplyScrambler);
 }
 
 void TfmMain::chbDiff1Click() {
-    if (StoreFlag("chbDiff1Click", "DiffCode1", ui.chbDiff1, &TZorvanHWClass::Diff1))
-        ZorvanHWObject->WriteDiffPU();
+    StoreFlag("chbDiff1Click", "DiffCode1", ui.chbDiff1, ApplyDiffCoder);
 }
 
 void TfmMain::chbDiff2Click() {
-    if (StoreFlag("chbDiff2Click", "DiffCode2", ui.chbDiff2, &TZorvanHWClass::Diff2))
-        ZorvanHWObject->WriteBitMap();
+    StoreFlag("chbDiff2Click", "DiffCode2", ui.chbDiff2, ApplyDiffMapping);
 }
 
 void TfmMain::chbSpectrInvClick() {
-    if (!StoreFlag("chbSpectrInvClick", "SpectrInversion", ui.chbSpectrInv, &TZorvanHWClass::SpectrInv))
-        return;
-    _SetSpectrInv(ZorvanHWObject->DevNum, ZorvanHWObject->SpectrInv);
-    ZorvanHWObject->Write_TI();
+    StoreFlag("chbSpectrInvClick", "SpectrInversion", ui.chbSpectrInv, ApplySpectrumInversion);
 }
 
 void TfmMain::chbPomehaClick() {
@@ -430,20 +416,14 @@ void TfmMain::chbPomehaClick() {
         fmSine->hide();
         ui.tlbtnSine->setEnabled(false);
         ShowNoiseFieldState(true);
-        hw.Noise = 1;
     } else {
         ui.tlbtnSine->setEnabled(true);
         ShowNoiseFieldState(false);
-        hw.Noise = 0;
     }
     // While the interferer runs the generator is the tone's: a redraw without noise (the start-up's
     // language switch, a configuration chosen) keeps the tone on the board rather than switching the
     // generator off under a window that shows the sine on.
-    if (hw.Noise == 0 && SineSettings.SineIsWork)
-        hw.Wr_Sin();
-    else
-        hw.WriteNoise();
-    hw.Write_TI();
+    ApplyNoiseState(hw, ui.chbPomeha->isChecked());
 }
 
 void TfmMain::ShowNoiseFieldState(bool enabled) {
@@ -462,20 +442,16 @@ void TfmMain::ShowNoiseFieldState(bool enabled) {
 
 void TfmMain::SpinButton1UpClick() {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.F_N = std::clamp(hw.F_N + hw.FreqStep, 5.0, 2200.0);
+    hw.F_N = std::clamp(hw.F_N + hw.FreqStep, kCarrierTakenLimits.Low, kCarrierTakenLimits.High);
     ShowNumber(ui.edCarrierFreq, hw.F_N);
-    hw.MakeWorkFile(false);
-    hw.Write_TI();
-    hw.Write_VN();
+    WriteFrequencies(hw);
 }
 
 void TfmMain::SpinButton1DownClick() {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.F_N = std::clamp(hw.F_N - hw.FreqStep, 5.0, 2200.0);
+    hw.F_N = std::clamp(hw.F_N - hw.FreqStep, kCarrierTakenLimits.Low, kCarrierTakenLimits.High);
     ShowNumber(ui.edCarrierFreq, hw.F_N);
-    hw.MakeWorkFile(false);
-    hw.Write_TI();
-    hw.Write_VN();
+    WriteFrequencies(hw);
 }
 
 void TfmMain::SpinButton2UpClick() {

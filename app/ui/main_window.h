@@ -155,8 +155,8 @@ class TfmMain : public QMainWindow, public TRunWindow, public TStorageHost, publ
     // Both configuration lists (the main window's and the name dialog's) from a set file.
     void RefillConfigurationLists(const std::string& file);
     void ApplySourceKindRule();
-    bool StoreFlag(const char* handler, const char* name, const QCheckBox* box,
-                   std::uint8_t TZorvanHWClass::*field);
+    void StoreFlag(const char* handler, const char* name, const QCheckBox* box,
+                   void (*apply)(TZorvanHWClass&, std::uint8_t));
     void ShowNoiseFieldState(bool enabled);
     void ShowDeleteButtons(bool enabled);
     void OpenSlider(QLineEdit* field, int mode, int min, int max);

@@ -10,9 +10,11 @@
 #include "config/options.h"
 #include "config/sets.h"
 #include "handlers.h"
+#include "hw/board_startup.h"
 #include "hw/driver_ring.h"
 #include "hw/hardware.h"
 #include "hw/messages.h"
+#include "hw/parameters.h"
 #include "hw/streaming.h"
 #include "language.h"
 #include "main_window.h"
@@ -51,11 +53,7 @@ void TfmMain::FormShow() {
     stream_ = std::make_unique<TDataStream>(*hw_);
     runControl_ = std::make_unique<TRunControl>(*hw_, *stream_, *this);
     fmService->SetStreamCounters(&stream_->Counters);
-    CheckHWResult("ConnectDevice",
-                  ConnectDevice(DeviceNum, zplatform::codepage::utf8ToAnsi(AppPath("Firmware")).c_str()));
-    _ConnectDeviceGetHandels(DeviceNum, &hw_->MemoryData, &hw_->SlotNum);  // result not examined
-    RememberMappedRing(hw_->MemoryData);
-    DrvBufCount = static_cast<std::uint8_t>(BuffersPerCH);
+    ConnectBoard(*hw_);
     hw_->ZorvanIsRun = false;  // configuration choices during the start-up do not start the output
 
     storage_ = std::make_unique<TStoregeClass>(*this, CommandConfiguration);
@@ -63,21 +61,9 @@ void TfmMain::FormShow() {
     RefillConfigurationLists(CurrentSetFile);
     UpdateFace();
 
-    std::uint32_t serial = 0;
-    const std::int32_t snResult = GetSN(DeviceNum, &serial);
-    CheckHWResult("GetSN", snResult);
-    if (snResult == 0) {
-        hw_->SN = static_cast<std::int32_t>(serial);
-        StatusPanel[0]->setText(QString(" SN: %1").arg(hw_->SN));
-    }
-    std::uint8_t version = 0;
-    const std::int32_t hwResult = GetHWVer(DeviceNum, &version);
-    CheckHWResult("GetHWVer", hwResult);
-    if (hwResult == 0) {
-        hw_->HWVersion = version;
-        StatusPanel[1]->setText(QString(" HW: %1").arg(version));
-    }
-    if (hw_->HWVersion == 2) CheckHWResult("MakeDACTune", MakeDACTune(DeviceNum));
+    const TBoardIdentity identity = ReadBoardIdentity(*hw_);
+    if (identity.SerialRead) StatusPanel[0]->setText(QString(" SN: %1").arg(hw_->SN));
+    if (identity.VersionRead) StatusPanel[1]->setText(QString(" HW: %1").arg(hw_->HWVersion));
 
     tlbtnStartClick();
     // The tool windows have not been shown yet: their fields get the configuration's values before
@@ -162,8 +148,10 @@ void TfmMain::ShowRunning(bool running) {
 
 void TfmMain::TakeConfiguration() {
     TZorvanHWClass& hw = *ZorvanHWObject;
-    hw.F_N = CheckObject->CheckRangeDouble(true, Text(ui.edCarrierFreq), 1000, 5, 2200);
-    hw.F_TI = CheckClkFreq(Text(ui.edClockFreq), 220000, 0.5, 1000);
+    const TFieldLimits& carrier = kCarrierTakenLimits;
+    hw.F_N = CheckObject->CheckRangeDouble(true, Text(ui.edCarrierFreq), carrier.Default, carrier.Low,
+                                           carrier.High);
+    hw.F_TI = CheckClkFreq(Text(ui.edClockFreq), kClockLimits.High, kClockLimits.Low, kClockLimits.Default);
     hw.ModKind = static_cast<std::uint8_t>(ui.cbSigKind->currentIndex());
     _SetModKind(hw.DevNum, hw.ModKind);
     hw.AttVH = CheckObject->CheckRangeDouble2(true, Text(ui.edVHAtt), 15, 0, 31);

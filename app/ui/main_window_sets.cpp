@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "config/check.h"
+#include "config/configuration_choice.h"
 #include "config/number_text.h"
 #include "config/options.h"
 #include "config/profile.h"
@@ -54,20 +55,18 @@ void TfmMain::RefillConfigurationLists(const std::string& file) {
 void TfmMain::cbSetsOnChange(TStoregeClass& storage) {
     const std::string name = SelectedText(ui.cbSets);
     Log("cbSetsOnChange", "Set [" + name + "] selected");
-    const std::string file = SetFilePath(name);
-    RefillConfigurationLists(file);
-    CurrentSetFile = file;
-    ui.cbUserSections->setCurrentIndex(FindIgnoreCase(ui.cbUserSections, storage.ReadNameLastSet(file)));
+    const std::string last = ChooseCurrentSet(storage, name);
+    RefillConfigurationLists(CurrentSetFile);
+    ui.cbUserSections->setCurrentIndex(FindIgnoreCase(ui.cbUserSections, last));
     cbUserSectionsChange(storage);
 }
 
 void TfmMain::cbUserSectionsChange(TStoregeClass& storage) {
     const std::string name = SelectedText(ui.cbUserSections);
     Log("cbUserSectionsChange", "Section [" + name + "] selected");
-    storage.LoadUserConfig(name, CurrentSetFile);  // a section that does not exist loads every default
-    CurrentSetName = name;
+    LoadChosenConfiguration(storage, name);  // a section that does not exist loads every default
     UpdateFace();
-    storage.SaveNameLastSet(CurrentSetFile, CurrentSetName);
+    RememberChosenConfiguration(storage);
     if (ZorvanHWObject->ZorvanIsRun) tlbtnStartClick();  // the board plays the new configuration
 }
 
