@@ -138,6 +138,28 @@ std::vector<Complex> matchedSymbols(const std::vector<Complex>& samples, unsigne
     return symbols;
 }
 
+std::vector<Complex> recoveredSymbols(const std::vector<Complex>& samples, unsigned sps, float beta,
+                                      std::size_t settle) {
+    symsync_crcf sync = symsync_crcf_create_rnyquist(LIQUID_FIRFILT_RRC, sps, 4, beta, 32);
+    symsync_crcf_set_lf_bw(sync, 0.005f);
+    symsync_crcf_set_output_rate(sync, 1);
+    std::vector<Complex> symbols(samples.size() / sps + 16);
+    unsigned count = 0;
+    symsync_crcf_execute(sync, const_cast<Complex*>(samples.data()), static_cast<unsigned>(samples.size()),
+                         symbols.data(), &count);
+    symsync_crcf_destroy(sync);
+    symbols.resize(count);
+    symbols.erase(symbols.begin(),
+                  symbols.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(settle, count)));
+    double power = 0;
+    for (const auto& s : symbols)
+        power += std::norm(s);
+    const float scale = symbols.empty() ? 1.0f : static_cast<float>(1.0 / std::sqrt(power / symbols.size()));
+    for (auto& s : symbols)
+        s *= scale;
+    return symbols;
+}
+
 std::vector<std::uint8_t> demodulate(const KindInfo& kind, const std::vector<Complex>& symbols,
                                      const std::string& firmwareDir) {
     const Demodulator d = demodulatorOf(kind.kind);

@@ -36,6 +36,12 @@ std::vector<Complex> matchedFilter(const std::vector<Complex>& samples, unsigned
 std::vector<Complex> matchedSymbols(const std::vector<Complex>& samples, unsigned sps, float beta,
                                     bool offset, bool inverted, bool knownTiming = true);
 
+// Symbols from liquid-dsp's symbol synchronizer (polyphase root-raised-cosine matched filter of 32
+// phases, timing recovered from the signal alone), scaled to unit mean power; the first `settle` symbols
+// (while the loop locks) are dropped.
+std::vector<Complex> recoveredSymbols(const std::vector<Complex>& samples, unsigned sps, float beta,
+                                      std::size_t settle = 2000);
+
 // Hard decisions of liquid-dsp's demodulator for `kind`, most significant bit of each label first.
 // `firmwareDir` holds the constellation files the receiver takes its arbitrary constellations from.
 std::vector<std::uint8_t> demodulate(const KindInfo& kind, const std::vector<Complex>& symbols,
