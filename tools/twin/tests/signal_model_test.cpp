@@ -1,6 +1,8 @@
 // The output model's stages against the codes and conventions they stand for.
 #include <gtest/gtest.h>
 
+#include <complex>
+
 #include "ZorvanLRegisters.h"
 #include "signal_model.h"
 
@@ -165,6 +167,49 @@ TEST(SignalModel, EsN0FollowsTheNoiseAmplitude) {
     EXPECT_NEAR(quarter.parameters().esN0Db - half.parameters().esN0Db, 6.02, 0.01);
     EXPECT_NEAR(half.parameters().ebN0Db, half.parameters().esN0Db - 3.01, 0.01);
     EXPECT_DOUBLE_EQ(half.parameters().renderRateHz, 4e6);
+}
+
+TEST(SignalModel, SineInterfererAtItsOffset) {
+    BoardState s = impulseShaper(0);
+    s.constShift = 14;  // a table of zeros: only the interferer is heard
+    s.sourceBytes = {0x5A, 0xA5};
+    s.symbolRateHz = 1e6;  // render rate 4 MHz
+    s.sampleClockHz = 64e6;
+    s.noiseMode = 2;
+    s.noiseAmplitude = 1024 / 4;
+    // -word x fs / 2^30 = 250 kHz: at the render rate of 4 MHz, 1/16 turn per sample.
+    s.sineWord =
+        static_cast<std::uint32_t>(-static_cast<std::int32_t>(1073741824.0 * 250e3 / 64e6)) & 0x3FFFFFFF;
+    const SignalModel model(s);
+    EXPECT_NEAR(model.parameters().sineOffsetHz, 250e3, 1.0);
+    const auto x = model.render(64, 1);
+    ASSERT_EQ(x.size(), 64u);
+    for (std::size_t n = 1; n < x.size(); ++n) {
+        EXPECT_NEAR(std::abs(x[n]), 32.0f, 1e-3f);
+        EXPECT_NEAR(std::arg(x[n] / x[n - 1]), 2 * 3.14159265 / 16, 1e-4) << n;
+    }
+}
+
+TEST(BitMapper, TableBypassAndPi4Sets) {
+    BoardState s;
+    s.constShift = 14;
+    s.bitMap.assign(bitmap::kEntries, 0);
+    for (unsigned a = 0; a < bitmap::kEntries; ++a)
+        s.bitMap[a] = static_cast<std::uint8_t>((a & 3) ^ 3);  // a plain table: inverts the label
+    BitMapper plain(s);
+    EXPECT_EQ(plain.map(0b01), 0b10u);
+    EXPECT_EQ(plain.map(0b11), 0b00u);
+    s.bitMapBypass = true;
+    BitMapper bypass(s);
+    EXPECT_EQ(bypass.map(0b01), 0b01u);
+    // pi/4-QPSK: the mapping reads address bit 6; odd symbols take the turned points 4-7.
+    s.bitMapBypass = false;
+    for (unsigned a = 0; a < bitmap::kEntries; ++a)
+        s.bitMap[a] = static_cast<std::uint8_t>(((a >> 6) & 1) << 1);
+    BitMapper pi4(s);
+    EXPECT_EQ(pi4.map(0b10), 0b10u);
+    EXPECT_EQ(pi4.map(0b10), 0b110u);
+    EXPECT_EQ(pi4.map(0b00), 0b000u);
 }
 
 }  // namespace
