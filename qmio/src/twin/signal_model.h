@@ -41,10 +41,11 @@
 // - Carrier: the model renders complex baseband; the carrier (CARRIER_NCO x fs / 2^32) is reported,
 //   and the spectrum tools place the baseband around it.
 // - Noise: complex white Gaussian noise (ziggurat method, xorshift64* generator seeded by the caller)
-//   across the render rate, of power (amplitude / 1024 x 128)^2
-//   per complex sample (NOISE_AMP's amplitude; 0 dB is noise as strong as a full-scale table value).
-//   The coarse noise step of the symbol-rate path is not modelled. The sine interferer is a complex
-//   tone of that amplitude at -SINE_FREQ word x fs / 2^30 from the carrier.
+//   across the render rate, of power (amplitude / 1024 x 128)^2 per complex sample (NOISE_AMP's
+//   amplitude; 0 dB is noise as strong as a full-scale table value). The coarse noise step shows
+//   through the samples per symbol it halves (FILTER_CTL): at one amplitude each step costs 3 dB of
+//   Es/N0. The sine interferer is a complex tone of that amplitude at -SINE_FREQ word x fs / 2^30
+//   from the carrier.
 // - Es/N0 = mean signal power per sample x S / noise power per sample (N0 = noise power / render rate,
 //   Es = signal power / symbol rate); Eb/N0 counts the source bits of a symbol (bits x code rate).
 #pragma once
