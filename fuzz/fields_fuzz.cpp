@@ -6,21 +6,10 @@
 #include "config/check.h"
 #include "config/number_text.h"
 #include "fuzz_common.h"
-#include "hw/messages.h"
-#include "hw/operator_ui.h"
-
-namespace {
-class SilentBoxes : public TMessageBoxes {
- public:
-    void ShowMsgBox(const std::string&, TMsgKind, TMsgButtons) override {}
-    bool AskOkCancel(const std::string&, TMsgKind, int, int) override { return false; }
-};
-SilentBoxes boxes;
-}  // namespace
+#include "silent_boxes.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    InstallMessageBoxes(&boxes);
-    CreateWarning(0);
+    fuzz::InstallSilentBoxes();
     return 0;
 }
 
