@@ -2,7 +2,7 @@
 # Installs what is missing, builds and runs every test: the normal build, the library, emulator and
 # program tests again under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under
 # ThreadSanitizer, the Windows cross build of the library, the emulator and the platform layer, and
-# a 30-second soak check, the fuzz targets briefly, the formatting check.
+# the signal twin's loopback, a 30-second soak check, the fuzz targets briefly, the formatting check.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -13,6 +13,14 @@ install_missing
 step "Build and test"
 build build
 (cd "$ROOT/build" && ctest --output-on-failure)
+
+step "Signal twin: the independent receiver decodes what the emulated board plays"
+if [ -x "$ROOT/build/bin/zorvanl-loopback" ]; then
+    "$ROOT/build/bin/zorvanl-loopback" | tail -n 3
+else
+    echo "zorvanl-loopback not built (liquid-dsp or libfec missing)" >&2
+    exit 1
+fi
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer"
 build build-asan -DCMAKE_BUILD_TYPE=Debug -DZORVANL_SANITIZE=address,undefined -DZORVANL_BUILD_TOOLS=OFF \
